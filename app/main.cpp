@@ -1,0 +1,40 @@
+#include "revision.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QDebug>
+#include <QQmlEngine>
+#include <QQuickView>
+
+int main(int argc, char *argv[])
+{
+    // Qt Charts draws through the widget module, hence QApplication.
+    QApplication app(argc, argv);
+    QQuickView view;
+
+    qDebug() << "zandorcontrol rev. " << ZANDOR_REVISION << " started.\n";
+
+    app.setOrganizationName(QStringLiteral("Korvat"));
+    app.setOrganizationDomain(QStringLiteral("korvat.example"));
+    app.setApplicationName(QStringLiteral("Zandorcontrol"));
+
+    registerInterfaceTypes();
+    loadPanelFonts();
+
+    QObject::connect(view.engine(), &QQmlEngine::quit, &view, &QWindow::close);
+
+    view.setTitle(QStringLiteral("Zandor control"));
+    view.setSource(QUrl(QStringLiteral("qrc:/main.qml")));
+    view.setResizeMode(QQuickView::SizeRootObjectToView);
+    view.setColor(QColor(QStringLiteral("#404040")));
+    view.show();
+
+    const QRect geometry = view.geometry();
+    view.setMinimumWidth(geometry.width());
+    view.setMaximumWidth(geometry.width());
+    view.setMinimumHeight(geometry.height());
+    view.setMaximumHeight(geometry.height());
+
+    return app.exec();
+}

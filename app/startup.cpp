@@ -1,0 +1,27 @@
+#include "startup.h"
+
+#include "config.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QtQml>
+
+void registerInterfaceTypes()
+{
+    qmlRegisterType<Config>("cppComponents.config", 1, 0, "Config");
+}
+
+void loadPanelFonts()
+{
+    const QStringList files = { QStringLiteral(":/assets/Fonts/Gothic.ttf"),
+                                QStringLiteral(":/assets/Fonts/Gothicb.ttf") };
+    for (const QString &file : files) {
+        const int id = QFontDatabase::addApplicationFont(file);
+        if (id < 0) {
+            qWarning() << "Fonts: could not load" << file;
+            continue;
+        }
+        for (const QString &family : QFontDatabase::applicationFontFamilies(id))
+            QFont::insertSubstitution(QStringLiteral("Century Gothic"), family);
+    }
+}

@@ -1,0 +1,68 @@
+// The built program, started as a user would: one start-up line with the
+// real revision, a fixed 480 x 272 window, a clean exit when closed.
+#include "x11window.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTcpServer>
+#include <QtTest>
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsShowsFixedWindowAndQuits();
+};
+
+static QString sourceRevision()
+{
+    QProcess git;
+    git.start(QStringLiteral("git"), QStringList { QStringLiteral("-C"), QStringLiteral(ZANDOR_SOURCE_DIR),
+                                       QStringLiteral("rev-parse"), QStringLiteral("HEAD") });
+    git.waitForFinished();
+    return QString::fromLatin1(git.readAllStandardOutput()).trimmed().left(8);
+}
+
+void tst_Startup::startsShowsFixedWindowAndQuits()
+{
+    // No service listens on this port: the program must still start.
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = probe.serverPort();
+    probe.close();
+    {
+        QSettings settings(QStringLiteral("Korvat"), QStringLiteral("Zandorcontrol"));
+        settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
+        settings.setValue(QStringLiteral("port"), QString::number(closedPort));
+    }
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(ZANDORCONTROL), QStringList());
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+
+    X11Window window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.find("Zandor control"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.maximumSize(), QSize(480, 272), 10000);
+    QCOMPARE(window.size(), QSize(480, 272));
+    QCOMPARE(window.minimumSize(), QSize(480, 272));
+
+    window.requestClose();
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+
+    const QString log = QString::fromLocal8Bit(program.readAll());
+    const QRegularExpression startLine(QStringLiteral("zandorcontrol rev\\. +([0-9a-f]{8}) +started\\."));
+    auto matches = startLine.globalMatch(log);
+    QVERIFY2(matches.hasNext(), qPrintable(log));
+    const QString revision = matches.next().captured(1);
+    QVERIFY2(!matches.hasNext(), "the start-up line was written more than once");
+    QCOMPARE(revision, sourceRevision());
+    QVERIFY(revision != QLatin1String("00000000"));
+}
+
+QTEST_GUILESS_MAIN(tst_Startup)
+#include "tst_startup.moc"

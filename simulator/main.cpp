@@ -1,0 +1,108 @@
+#include "configstore.h"
+#include "framerecorder.h"
+#include "server.h"
+#include "supply.h"
+#include "usbstick.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2];
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+bool readInt(const QCommandLineParser &parser, const QString &name, int min, int max, int *value)
+{
+    bool ok = false;
+    *value = parser.value(name).toInt(&ok);
+    if (ok && *value >= min && *value <= max)
+        return true;
+    std::fprintf(stderr, "zandorsim: --%s must be a whole number from %d to %d\n",
+                 qPrintable(name), min, max);
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zandorsim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Virtual four-channel high-voltage supply."));
+    parser.addHelpOption();
+    parser.addOptions({
+        {"host", "Address to listen on.", "address", "127.0.0.1"},
+        {"port", "Port to listen on; 0 picks a free one.", "port", "8080"},
+        {"channels", "Number of channels (1-6).", "count", "4"},
+        {"record", "Write every frame received and sent to this file, one JSON line each.", "file"},
+        {"seed", "Seed of the measurement noise.", "number"},
+        {"cycle", "Initial push cycle in milliseconds.", "ms", "250"},
+        {"standby", "Display standby time in minutes in the configuration (0 = off).", "minutes", "0"},
+    });
+    parser.process(app);
+
+    int port = 0, channels = 0, cycle = 0, standby = 0;
+    if (!readInt(parser, "port", 0, 65535, &port) || !readInt(parser, "channels", 1, 6, &channels)
+        || !readInt(parser, "cycle", 10, 60000, &cycle) || !readInt(parser, "standby", 0, 1440, &standby)) {
+        return 2;
+    }
+    quint32 seed = QRandomGenerator::system()->generate();
+    if (parser.isSet("seed")) {
+        bool ok = false;
+        seed = parser.value("seed").toUInt(&ok);
+        if (!ok) {
+            std::fprintf(stderr, "zandorsim: --seed must be a whole number from 0 to 4294967295\n");
+            return 2;
+        }
+    }
+    const QHostAddress host(parser.value("host"));
+    if (host.isNull()) {
+        std::fprintf(stderr, "zandorsim: --host must be an IP address\n");
+        return 2;
+    }
+
+    FrameRecorder recorder;
+    if (parser.isSet("record") && !recorder.open(parser.value("record"))) {
+        std::fprintf(stderr, "zandorsim: cannot write %s\n", qPrintable(parser.value("record")));
+        return 2;
+    }
+
+    ConfigStore config(channels, standby);
+    Supply supply(channels, seed, cycle, &config);
+    UsbStick usb(&supply);
+    Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
+    if (!server.listen(host, quint16(port))) {
+        std::fprintf(stderr, "zandorsim: cannot listen on %s:%d: %s\n", qPrintable(host.toString()), port,
+                     qPrintable(server.errorString()));
+        return 1;
+    }
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+        std::perror("zandorsim: socketpair");
+        return 1;
+    }
+    QSocketNotifier notifier(signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGINT, onSignal);
+
+    std::printf("zandorsim listening on %s:%u\n", qPrintable(host.toString()), unsigned(server.port()));
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,605 @@
+#include "configstore.h"
+#include "server.h"
+#include "supply.h"
+#include "usbstick.h"
+
+#include <QDateTime>
+#include <QDomDocument>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebSocket>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The simulator wired up in-process, with a fast push cycle.
+struct Simulator
+{
+    explicit Simulator(int channels = 4)
+        : config(channels, 0), supply(channels, 1, 50, &config), usb(&supply), server(&supply, &usb, nullptr)
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+    }
+    ConfigStore config;
+    Supply supply;
+    UsbStick usb;
+    Server server;
+};
+
+struct Packet
+{
+    QString envelope; // "response", "info"
+    QJsonObject body;
+};
+
+QJsonObject item(const QString &command, const QString &line, const QString &address, const QString &channel,
+                 const QString &name, const QJsonValue &value = QString(), const QString &unit = QString())
+{
+    const QJsonObject path{{"l", line}, {"a", address}, {"c", channel}};
+    return {{"c", command}, {"p", QJsonObject{{"p", path}, {"i", name}, {"v", value}, {"u", unit}}}};
+}
+
+QString pathOf(const QJsonObject &packet)
+{
+    const QJsonObject p = packet.value("d").toObject().value("p").toObject();
+    QString path = p.value("l").toString();
+    if (!p.value("a").toString().isEmpty()) {
+        path += '.' + p.value("a").toString();
+        if (!p.value("c").toString().isEmpty())
+            path += '.' + p.value("c").toString();
+    }
+    return path;
+}
+
+class Client
+{
+public:
+    Client()
+    {
+        QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                         [this](const QString &text) { messages << QJsonDocument::fromJson(text.toUtf8()); });
+    }
+
+    bool open(quint16 port)
+    {
+        QSignalSpy connected(&socket, &QWebSocket::connected);
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port)));
+        return connected.wait(3000);
+    }
+
+    void send(const QJsonObject &envelope)
+    {
+        socket.sendTextMessage(QString::fromUtf8(QJsonDocument(envelope).toJson(QJsonDocument::Compact)));
+    }
+
+    QString login(const QString &user = "kiwi", const QString &password = "kiwi")
+    {
+        const int from = messages.size();
+        send({{"i", ""}, {"t", "login"}, {"c", QJsonObject{{"l", user}, {"p", password}}}, {"r", "websocket"}});
+        QString ticket;
+        waitFor([&] {
+            for (int i = from; i < messages.size(); ++i) {
+                if (messages.at(i).object().value("t") == "response")
+                    ticket = messages.at(i).object().value("i").toString();
+            }
+            return !ticket.isEmpty();
+        });
+        return ticket;
+    }
+
+    void request(const QString &ticket, const QJsonArray &packets)
+    {
+        send({{"i", ticket}, {"t", "request"}, {"c", packets}, {"r", "websocket"}});
+    }
+
+    QVector<Packet> packets(int from = 0) const
+    {
+        QVector<Packet> result;
+        for (int i = from; i < messages.size(); ++i) {
+            for (const QJsonValue &envelope : messages.at(i).array()) {
+                for (const QJsonValue &packet : envelope.toObject().value("c").toArray())
+                    result.append({envelope.toObject().value("t").toString(), packet.toObject()});
+            }
+        }
+        return result;
+    }
+
+    // The newest value reported for an item since message number from.
+    QString latest(const QString &path, const QString &name, int from = 0) const
+    {
+        QString value;
+        for (const Packet &p : packets(from)) {
+            const QJsonObject d = p.body.value("d").toObject();
+            if (p.body.value("e") == "itemUpdated" && d.value("i") == name && pathOf(p.body) == path)
+                value = d.value("v").toString();
+        }
+        return value;
+    }
+
+    QVector<Packet> errors(int from) const
+    {
+        QVector<Packet> result;
+        for (const Packet &p : packets(from)) {
+            if (p.body.value("e") == "error")
+                result << p;
+        }
+        return result;
+    }
+
+    static bool waitFor(const std::function<bool()> &condition, int timeout = 3000)
+    {
+        QDeadlineTimer deadline(timeout);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    QWebSocket socket;
+    QVector<QJsonDocument> messages;
+};
+
+double magnitude(const QString &value)
+{
+    return std::abs(value.toDouble());
+}
+
+} // namespace
+
+class tst_Simulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void login_data();
+    void login();
+    void staleTicketIgnored();
+    void getItem_data();
+    void getItem();
+    void rampsToSetValue();
+    void constantCurrentAndTrip_data();
+    void constantCurrentAndTrip();
+    void emergencySwitchesOff();
+    void configuration_data();
+    void configuration();
+    void setConfig_data();
+    void setConfig();
+    void usbStick();
+    void malformedFrames_data();
+    void malformedFrames();
+};
+
+void tst_Simulator::login_data()
+{
+    QTest::addColumn<QJsonValue>("credentials");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("remote user") << QJsonValue(QJsonObject{{"l", "kiwi"}, {"p", "kiwi"}}) << true;
+    QTest::newRow("panel user") << QJsonValue(QJsonObject{{"l", "_PANEL_"}, {"p", "_PANEL_"}}) << true;
+    QTest::newRow("wrong password") << QJsonValue(QJsonObject{{"l", "kiwi"}, {"p", "_PANEL_"}}) << false;
+    QTest::newRow("unknown user") << QJsonValue(QJsonObject{{"l", "admin"}, {"p", "kiwi"}}) << false;
+    QTest::newRow("empty") << QJsonValue(QJsonObject{{"l", ""}, {"p", ""}}) << false;
+    QTest::newRow("numbers") << QJsonValue(QJsonObject{{"l", 1}, {"p", 1}}) << false;
+    QTest::newRow("no credentials") << QJsonValue(QJsonArray()) << false;
+}
+
+void tst_Simulator::login()
+{
+    QFETCH(QJsonValue, credentials);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    QSignalSpy closed(&client.socket, &QWebSocket::disconnected);
+    client.send({{"i", ""}, {"t", "login"}, {"c", credentials}, {"r", "websocket"}});
+
+    if (accepted) {
+        QVERIFY(Client::waitFor([&] { return !client.messages.isEmpty(); }));
+        const QJsonObject answer = client.messages.first().object();
+        QCOMPARE(answer.keys(), QStringList({"i", "t"}));
+        QCOMPARE(answer.value("t").toString(), QString("response"));
+        QVERIFY(!answer.value("i").toString().isEmpty());
+        QTRY_COMPARE(sim.supply.items().value("", "Status.connectedClients"), QString("1"));
+    } else {
+        QVERIFY(closed.wait(3000));
+        QCOMPARE(client.socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
+        QCOMPARE(client.socket.closeReason(), QString("login refused"));
+        QVERIFY(client.messages.isEmpty());
+    }
+}
+
+void tst_Simulator::staleTicketIgnored()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    client.request("", {item("getItem", "", "", "", "Status.canState")});
+    const QString first = client.login();
+    const QString second = client.login();
+    QVERIFY(!first.isEmpty());
+    QVERIFY(!second.isEmpty());
+    QVERIFY(first != second);
+
+    Client other;
+    QVERIFY(other.open(sim.server.port()));
+    const QString foreign = other.login("_PANEL_", "_PANEL_");
+
+    const int from = client.messages.size();
+    client.request(first, {item("getItem", "", "", "", "Status.lumaVersion")});
+    client.request(foreign, {item("getItem", "", "", "", "Status.canText")});
+    client.request(second, {item("getItem", "", "", "", "Setup.cycleTime")});
+    QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
+    for (const Packet &p : client.packets()) {
+        if (p.envelope == "response")
+            QCOMPARE(p.body.value("d").toObject().value("i").toString(), QString("Setup.cycleTime"));
+    }
+    QVERIFY(client.errors(0).isEmpty());
+}
+
+void tst_Simulator::getItem_data()
+{
+    QTest::addColumn<QStringList>("address");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QString>("unit");
+    const QStringList channels{"0.0.0", "0.0.1", "0.0.2", "0.0.3"};
+    QTest::newRow("service") << QStringList{"", "", ""} << "Setup.cycleTime" << QStringList{""} << "ms";
+    QTest::newRow("device") << QStringList{"0", "0", ""} << "Status.temperature" << QStringList{"0.0"} << "°C";
+    QTest::newRow("one channel") << QStringList{"0", "0", "2"} << "Control.voltageSet" << QStringList{"0.0.2"} << "V";
+    QTest::newRow("all channels") << QStringList{"*", "*", "*"} << "Status.currentMeasure" << channels << "mA";
+    QTest::newRow("channel wildcard") << QStringList{"0", "0", "*"} << "Control.voltageRampspeedUp" << channels << "V/s";
+    QTest::newRow("device wildcard") << QStringList{"*", "*", ""} << "Status.on" << QStringList{"0.0"} << "";
+    QTest::newRow("channel without address") << QStringList{"0", "", "1"} << "Status.on" << QStringList() << "";
+    QTest::newRow("no such channel") << QStringList{"0", "0", "7"} << "Control.on" << QStringList() << "";
+    QTest::newRow("no such item") << QStringList{"*", "*", "*"} << "Status.noSuchThing" << QStringList() << "";
+    QTest::newRow("device item on a channel") << QStringList{"0", "0", "1"} << "Status.temperature" << QStringList() << "";
+}
+
+void tst_Simulator::getItem()
+{
+    QFETCH(QStringList, address);
+    QFETCH(QString, name);
+    QFETCH(QStringList, paths);
+    QFETCH(QString, unit);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const int from = client.messages.size();
+    client.request(ticket, {item("getItem", address[0], address[1], address[2], name)});
+    QVERIFY(Client::waitFor([&] {
+        for (int i = from; i < client.messages.size(); ++i) {
+            if (client.messages.at(i).array().first().toObject().value("t") == "response")
+                return true;
+        }
+        return false;
+    }));
+
+    QStringList answered;
+    for (const Packet &p : client.packets(from)) {
+        if (p.envelope != "response")
+            continue;
+        if (paths.isEmpty()) {
+            QCOMPARE(p.body.value("e").toString(), QString("error"));
+            QVERIFY(p.body.value("v").toString().contains(name) || p.body.value("v").toString().contains("no item"));
+            continue;
+        }
+        const QJsonObject d = p.body.value("d").toObject();
+        QCOMPARE(p.body.value("e").toString(), QString("itemUpdated"));
+        QCOMPARE(d.value("i").toString(), name);
+        QCOMPARE(d.value("u").toString(), unit);
+        QVERIFY(d.value("v").isString());
+        const double time = d.value("t").toString().toDouble();
+        QVERIFY(qAbs(time - QDateTime::currentMSecsSinceEpoch() / 1000.0) < 60);
+        answered << pathOf(p.body);
+    }
+    QCOMPARE(answered, paths);
+}
+
+void tst_Simulator::rampsToSetValue()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const int from = client.messages.size();
+    client.request(ticket, {item("setItem", "0", "0", "0", "Control.voltageRampspeedUp", "1200", "V/s"),
+                            item("setItem", "0", "0", "0", "Control.voltageSet", "0.6", "kV"),
+                            item("setItem", "0", "0", "0", "Control.on", 1)});
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.0", "Status.runningState", from) == "info"; }));
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.0", "Status.runningState", from) == "ok"; }));
+    QCOMPARE(client.latest("0.0.0", "Control.voltageSet", from), QString("600"));
+    QVERIFY(Client::waitFor([&] { return qAbs(client.latest("0.0.0", "Status.voltageMeasure", from).toDouble() - 600) < 0.1; }));
+    QCOMPARE(client.latest("0.0.0", "Status.on", from), QString("1"));
+    QCOMPARE(client.latest("0.0.0", "Status.constantVoltage", from), QString("1"));
+    QVERIFY(client.latest("0.0.0", "Status.currentMeasure", from).toDouble() > 0);
+    QCOMPARE(sim.supply.items().value("0.0", "Status.on"), QString("1"));
+    QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::constantCurrentAndTrip_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("onAfterTrip");
+    QTest::addColumn<QString>("errors");
+    QTest::addColumn<QString>("runningState");
+    QTest::newRow("no action") << 0 << "1" << "0" << "ok";
+    QTest::newRow("ramp down") << 1 << "0" << "1" << "error";
+    QTest::newRow("shut down") << 2 << "0" << "1" << "error";
+}
+
+void tst_Simulator::constantCurrentAndTrip()
+{
+    QFETCH(int, action);
+    QFETCH(QString, onAfterTrip);
+    QFETCH(QString, errors);
+    QFETCH(QString, runningState);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const int from = client.messages.size();
+    // 1 µA cannot drive 1000 V into any realistic load.
+    client.request(ticket, {item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
+                            item("setItem", "0", "0", "1", "Setup.delayedTripTime", "200", "ms"),
+                            item("setItem", "0", "0", "1", "Control.voltageRampspeedUp", "1200"),
+                            item("setItem", "0", "0", "1", "Control.currentSet", "1", "µA"),
+                            item("setItem", "0", "0", "1", "Control.voltageSet", "1000"),
+                            item("setItem", "0", "0", "1", "Control.on", 1)});
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Status.constantCurrent", from) == "1"; }));
+    QCOMPARE(client.latest("0.0.1", "Control.currentSet", from), QString("0.001"));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Status.constantVoltage"), QString("0"));
+    QVERIFY(qAbs(magnitude(client.latest("0.0.1", "Status.currentMeasure", from)) - 0.001) < 1e-4);
+    QVERIFY(magnitude(client.latest("0.0.1", "Status.voltageMeasure", from)) < 999);
+
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Event.currentTrip", from) == "1"; }));
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Status.runningState", from) == runningState; }));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Control.on"), onAfterTrip);
+    QCOMPARE(sim.supply.items().value("0.0.1", "Status.currentTrip"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Error.currentTrip"), errors);
+    QCOMPARE(sim.supply.items().value("0.0.1", "Status.eventCounter"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Status.errorCounter"), errors);
+    QCOMPARE(sim.supply.items().value("0.0", "Status.eventCounter"), QString("1"));
+
+    const int cleared = client.messages.size();
+    client.request(ticket, {item("setItem", "0", "0", "", "Control.clearAll", 1)});
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0", "Status.eventCounter", cleared) == "0"; }));
+    for (const char *name : {"Event.currentTrip", "Error.currentTrip", "Status.currentTrip",
+                                "Status.eventCounter", "Status.errorCounter"})
+        QCOMPARE(sim.supply.items().value("0.0.1", name), QString("0"));
+    QCOMPARE(sim.supply.items().value("0.0", "Status.errorCounter"), QString("0"));
+    QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::emergencySwitchesOff()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket, {item("setItem", "0", "0", "2", "Control.voltageSet", "500"),
+                            item("setItem", "0", "0", "2", "Control.on", 1)});
+    QTRY_VERIFY(sim.supply.items().number("0.0.2", "Status.voltageMeasure") > 1);
+
+    const int from = client.messages.size();
+    client.request(ticket, {item("setItem", "0", "0", "2", "Control.emergency", 1)});
+    QVERIFY(Client::waitFor([&] { return client.latest("0.0.2", "Status.runningState", from) == "error"; }));
+    QCOMPARE(client.latest("0.0.2", "Control.on", from), QString("0"));
+    QVERIFY(magnitude(client.latest("0.0.2", "Status.voltageMeasure", from)) < 1);
+
+    const int refused = client.messages.size();
+    client.request(ticket, {item("setItem", "0", "0", "2", "Control.on", 1)});
+    QVERIFY(Client::waitFor([&] { return !client.errors(refused).isEmpty(); }));
+    QCOMPARE(sim.supply.items().value("0.0.2", "Control.on"), QString("0"));
+}
+
+void tst_Simulator::configuration_data()
+{
+    QTest::addColumn<int>("channels");
+    QTest::newRow("one") << 1;
+    QTest::newRow("four") << 4;
+    QTest::newRow("six") << 6;
+}
+
+void tst_Simulator::configuration()
+{
+    QFETCH(int, channels);
+    QTemporaryDir dir;
+    const QString record = dir.filePath("frames.jsonl");
+    QProcess process;
+    process.start(ZANDORSIM, {"--port", "0", "--channels", QString::number(channels), "--standby", "5",
+                              "--seed", "7", "--record", record});
+    QVERIFY(process.waitForReadyRead(5000));
+    const QString banner = QString::fromUtf8(process.readLine()).trimmed();
+    QVERIFY2(banner.startsWith("zandorsim listening on 127.0.0.1:"), qPrintable(banner));
+    const quint16 port = banner.section(':', -1).toUShort();
+    QVERIFY(port != 0);
+
+    Client client;
+    QVERIFY(client.open(port));
+    const QString ticket = client.login("_PANEL_", "_PANEL_");
+    const int from = client.messages.size();
+    client.send({{"i", ticket}, {"t", "getConfig"}, {"c", QJsonArray()}, {"r", "websocket"}});
+    QVERIFY(Client::waitFor([&] {
+        return client.messages.size() > from && client.messages.last().object().contains("file");
+    }));
+    const QJsonObject answer = client.messages.last().object();
+    QCOMPARE(answer.value("file").toString(), QString("lumaConfig.xml"));
+    QDomDocument config;
+    QVERIFY(config.setContent(QByteArray::fromBase64(answer.value("d").toString().toLatin1())));
+    const QDomElement root = config.documentElement();
+    QCOMPARE(root.tagName(), QString("lumaConfig"));
+    const QDomElement detected = root.firstChildElement("hardwareDetect").firstChildElement("device");
+    const QDomElement configured = root.firstChildElement("hardwareConfig").firstChildElement("device");
+    QCOMPARE(detected.attribute("id"), QString("0-0"));
+    QCOMPARE(detected.elementsByTagName("channel").size(), channels);
+    QCOMPARE(configured.elementsByTagName("channel").size(), channels);
+    QCOMPARE(configured.attribute("displayStandby"), QString("5"));
+    QVERIFY(!detected.firstChildElement("channel").attribute("voltageModeList").isEmpty());
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList directions;
+    bool ticketRecorded = false;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QJsonObject entry = QJsonDocument::fromJson(line).object();
+        directions << entry.value("dir").toString();
+        ticketRecorded = ticketRecorded || entry.value("frame").toString().contains(ticket);
+        QVERIFY(entry.value("ms").isDouble());
+    }
+    QCOMPARE(directions.mid(0, 2), QStringList({"in", "out"}));
+    QVERIFY(ticketRecorded);
+}
+
+void tst_Simulator::setConfig_data()
+{
+    QTest::addColumn<QJsonValue>("data");
+    QTest::addColumn<bool>("accepted");
+    const auto encode = [](const QByteArray &xml) { return QJsonValue(QString::fromLatin1(xml.toBase64())); };
+    QTest::newRow("changed brightness")
+        << encode("<lumaConfig><hardwareConfig><device id=\"0-0\" displayBrightness=\"9\"/></hardwareConfig></lumaConfig>")
+        << true;
+    QTest::newRow("not well-formed") << encode("<lumaConfig><hardwareConfig></lumaConfig>") << false;
+    QTest::newRow("other root") << encode("<config displayBrightness=\"9\"/>") << false;
+    QTest::newRow("not base64") << QJsonValue("<lumaConfig/>") << false;
+    QTest::newRow("empty") << QJsonValue("") << false;
+    QTest::newRow("number") << QJsonValue(42) << false;
+}
+
+void tst_Simulator::setConfig()
+{
+    QFETCH(QJsonValue, data);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QByteArray before = sim.supply.configuration();
+
+    const int from = client.messages.size();
+    client.send({{"i", ticket}, {"t", "setConfig"}, {"f", "LUMAconfig.xml"}, {"c", QJsonArray()}, {"d", data},
+                 {"r", "websocket"}});
+    client.request(ticket, {item("getItem", "", "", "", "Setup.cycleTime")});
+    QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
+
+    QDomDocument config;
+    QVERIFY(config.setContent(sim.supply.configuration()));
+    const QDomElement root = config.documentElement();
+    QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
+    if (accepted) {
+        QCOMPARE(root.firstChildElement("hardwareConfig").firstChildElement("device").attribute("displayBrightness"),
+                 QString("9"));
+        // Detection is the supply's own: it comes back even when left out.
+        QCOMPARE(root.firstChildElement("hardwareDetect").firstChildElement("device")
+                     .elementsByTagName("channel").size(), 4);
+        QVERIFY(Client::waitFor([&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
+    } else {
+        QCOMPARE(sim.supply.configuration(), before);
+    }
+}
+
+void tst_Simulator::usbStick()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const auto run = [&](const QJsonObject &packet) {
+        const int from = client.messages.size();
+        client.request(ticket, {packet});
+        QJsonObject answer;
+        Client::waitFor([&] {
+            for (const Packet &p : client.packets(from)) {
+                if (p.envelope == "response")
+                    answer = p.body;
+            }
+            return !answer.isEmpty();
+        });
+        return answer;
+    };
+    const QJsonObject list{{"c", "fileList"}, {"p", QJsonObject{{"t", "lumaConfig"}, {"s", "USB"}}}};
+
+    QCOMPARE(run(list).value("d").toArray(), QJsonArray({"LUMAconfig.xml"}));
+    QCOMPARE(run({{"c", "downloadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"d", "USB"}, {"n", "../etc"}}}})
+                 .value("e").toString(), QString("error"));
+    QCOMPARE(run({{"c", "downloadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"d", "USB"}, {"n", "lab.xml"}}}})
+                 .value("e").toString(), QString("success"));
+    QCOMPARE(run(list).value("d").toArray(), QJsonArray({"LUMAconfig.xml", "lab.xml"}));
+    QCOMPARE(run({{"c", "uploadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"s", "USB"}, {"n", "lab.xml"}}}})
+                 .value("e").toString(), QString("success"));
+    QCOMPARE(run({{"c", "unmount"}, {"p", QJsonObject{{"d", "USB"}}}}).value("e").toString(), QString("success"));
+    QCOMPARE(sim.supply.items().value("0.0", "Status.usbAuxState"), QString("off"));
+    QCOMPARE(run(list).value("e").toString(), QString("error"));
+}
+
+void tst_Simulator::malformedFrames_data()
+{
+    QTest::addColumn<QString>("frame");
+    const QString request = R"({"i":"%T","t":"request","r":"websocket","c":%1})";
+    const QString getItem = R"([{"c":"getItem","p":%1}])";
+    QTest::newRow("not json") << "hello";
+    QTest::newRow("truncated") << R"({"i":"%T","t":"request","c":[)";
+    QTest::newRow("array") << "[1,2,3]";
+    QTest::newRow("type not a string") << R"({"i":"%T","t":5})";
+    QTest::newRow("unknown type") << R"({"i":"%T","t":"explode","c":[]})";
+    QTest::newRow("contents not a list") << request.arg("{}");
+    QTest::newRow("packet not an object") << request.arg("[42]");
+    QTest::newRow("no parameters") << request.arg(R"([{"c":"getItem"}])");
+    QTest::newRow("unknown command") << request.arg(R"([{"c":"format","p":{}}])");
+    QTest::newRow("line not a string") << request.arg(getItem.arg(R"({"p":{"l":0,"a":"0","c":"0"},"i":"Control.on"})"));
+    QTest::newRow("no item name") << request.arg(getItem.arg(R"({"p":{"l":"0","a":"0","c":"0"}})"));
+    QTest::newRow("value an object")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.on","v":{}}}])");
+    QTest::newRow("read-only item")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Status.voltageMeasure","v":"5"}}])");
+    QTest::newRow("above the limit")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"99999"}}])");
+    QTest::newRow("not a number")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1e"}}])");
+    QTest::newRow("wrong unit")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1","u":"mA"}}])");
+    QTest::newRow("cycle time zero")
+        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"","a":"","c":""},"i":"Setup.cycleTime","v":0}}])");
+    QTest::newRow("huge frame") << QString(R"({"i":"%T","t":"request","c":[],"x":"%1"})").arg(QString(2 << 20, 'x'));
+}
+
+void tst_Simulator::malformedFrames()
+{
+    QFETCH(QString, frame);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QString cycleTime = sim.supply.items().value("", "Setup.cycleTime");
+    const QString voltageSet = sim.supply.items().value("0.0.0", "Control.voltageSet");
+
+    const int from = client.messages.size();
+    client.socket.sendTextMessage(QString(frame).replace("%T", ticket));
+    QVERIFY(Client::waitFor([&] { return !client.errors(from).isEmpty(); }));
+    QCOMPARE(client.errors(from).size(), 1);
+    QCOMPARE(client.errors(from).first().envelope, QString("response"));
+    QVERIFY(!client.errors(from).first().body.value("v").toString().isEmpty());
+
+    client.request(ticket, {item("getItem", "", "", "", "Setup.cycleTime")});
+    QVERIFY(Client::waitFor([&] { return client.latest("", "Setup.cycleTime", from) == cycleTime; }));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageSet"), voltageSet);
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.on"), QString("0"));
+}
+
+QTEST_GUILESS_MAIN(tst_Simulator)
+#include "tst_simulator.moc"

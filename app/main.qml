@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import Qt.labs.settings 1.0
 import cppComponents.config 1.0
+import "models"
 
 Item {
     id: main
@@ -148,6 +149,51 @@ Item {
         case "lastView":
             lastView();
             break;
+        case "ClearAll":
+            lumaCommand({
+                    "mode": "ClearAll",
+                    "path": "0.0"
+                });
+            alert("success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok");
+            break;
+        case "SetValuesReset":
+            lumaCommand({
+                    "mode": "SetValuesReset",
+                    "path": "0.0"
+                });
+            alert("success", "RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET", "ok");
+            break;
+        case "FactoryReset":
+            lumaCommand({
+                    "mode": "FactoryReset",
+                    "path": "0.0"
+                });
+            alert("success", "RESET IN PROGRESS. PLEASE WAIT...", "error");
+            delay(function () {
+                    alert("warning", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning");
+                }, 10000);
+            break;
+        case "ChangeCycleTime":
+            lumaConnection.changeCycleTime(params.cycleTime);
+            break;
+        case "lumaCommand":
+            lumaCommand(params);
+            break;
+        case "unmountUsbDevice":
+            lumaConnection.unmount("USB");
+            break;
+        case "saveUsbDrivers":
+            lumaConnection.saveFile("", "USB", "usbDriver");
+            break;
+        case "saveConfiguration":
+            lumaConnection.saveFile(params.name, "USB", "lumaConfig");
+            break;
+        case "restoreConfiguration":
+            lumaConnection.restoreFile(params.file, "USB", "lumaConfig");
+            break;
+        case "getConfigFilesList":
+            lumaConnection.getFileList("lumaConfig", "USB");
+            return configFilesOnUsb;
         case "openIpSettings":
             changeView("Menu", {
                     "modelToLoad": appMode === "remote" ? "configRemote" : "configHardware_interfaces_ethernet"
@@ -164,8 +210,79 @@ Item {
         if (cID === "" && typeof identifier === "string" && identifier.startsWith("_"))
             return true;
         if (typeof identifier === "string" && typeof cID === "string" && identifier !== "" && cID !== "")
-            return identifier.indexOf(cID) !== -1;
+            return identifier.includes(cID);
         return false;
+    }
+
+    function splitPath(path) {
+        const fields = path === undefined ? [] : String(path).split(".");
+        return [fields[0] || "", fields[1] || "", fields[2] || ""];
+    }
+
+    function setItemValue(path, item, value, unit) {
+        const fields = splitPath(path);
+        lumaConnection.appendQueue("setItem", fields[0], fields[1], fields[2], item, value, unit);
+        lumaConnection.sendQueue();
+    }
+
+    function triggerValueUpdate(path, item) {
+        cache.triggerRequest(path, item);
+    }
+
+    function getItemValue(path, item) {
+        return cache.getItem(path, item, false);
+    }
+
+    function getItemValues(path, item) {
+        return cache.getItem(path, item, true);
+    }
+
+    function getItemsByPath(path, itemType, value, latestOnly) {
+        return cache.getItemsByPath(path, itemType, value, latestOnly);
+    }
+
+    function requestUpdate(path, item) {
+        const fields = splitPath(path);
+        lumaConnection.appendQueue("getItem", fields[0], fields[1], fields[2], item);
+        lumaConnection.sendQueue();
+    }
+
+    function loadConfiguration() {
+        lumaConnection.getConfiguration();
+    }
+
+    function lumaCommand(params) {
+        const target = String(params.path === undefined ? "" : params.path).split("_");
+        const path = target[0];
+        const item = target[1];
+        switch (params.mode) {
+        case "toggle":
+            setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
+            break;
+        case "On":
+        case "ClearEventError":
+            setItemValue(path, item, 1);
+            break;
+        case "Off":
+            setItemValue(path, item, 0);
+            break;
+        case "ClearAll":
+            setItemValue(path, "Control.clearAll", 1);
+            break;
+        case "SetValuesReset":
+            setItemValue(path, "Control.setValuesReset", 1);
+            break;
+        case "FactoryReset":
+            setItemValue(path, "Control.factoryReset", 1);
+            setItemValue("", "Control.factorySystemReset", 1);
+            break;
+        }
+    }
+
+    function updateConfigFilesList(fileList) {
+        configFilesOnUsb = fileList.filter(function (name) {
+                return name.includes(".xml");
+            });
     }
 
     function getConfigValue(propertyName) {
@@ -176,6 +293,7 @@ Item {
         if (!config.setProperty(propertyName, value))
             return;
         config.saveConfiguration();
+        lumaConnection.setConfiguration(config.getConfiguration());
     }
 
     function getConfigNumberOfChildren(propertyName, childName) {
@@ -190,6 +308,11 @@ Item {
         if (appMode !== "remote")
             return false;
         settings[prop] = value;
+        lumaConnection.ip = settings.ip;
+        lumaConnection.port = settings.port;
+        lumaConnection.user = settings.user;
+        lumaConnection.password = settings.password;
+        lumaConnection.reconnect();
     }
 
     function openFile(fileUrl) {
@@ -226,13 +349,51 @@ Item {
     }
 
     function getObjectState(cID) {
+        switch (cID) {
+        case "ethernetStatus":
+            return appMode === "Zandor" ? getItemValue("0.0", "Status.ethernetState")[1] : lumaConnection.getComState();
+        case "usbRemoteStatus":
+            return getItemValue("0.0", "Status.usbRemoteState")[1];
+        case "usbAuxStatus":
+            return getItemValue("0.0", "Status.usbAuxState")[1];
+        }
         const state = objectStates[cID];
         return state === undefined ? "" : state;
     }
 
     function getObjectInfo(cID) {
+        switch (cID) {
+        case "ethernetStatus":
+            return appMode === "Zandor" ? getConfigValue("ethernet/ip") : lumaConnection.getComInfo();
+        case "usbRemoteStatus":
+            return getItemValue("0.0", "Status.usbRemoteText")[1];
+        case "usbAuxStatus":
+            return getItemValue("0.0", "Status.usbAuxText")[1];
+        }
         const info = objectInfos[cID];
         return info === undefined ? "" : info;
+    }
+
+    function receiveConfiguration(xml) {
+        config.setConfiguration(xml);
+        deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
+        setComponent("topBar", {
+                "deviceName": deviceName
+            });
+        configChanged();
+        if (numberOfChannels === -1) {
+            numberOfChannels = Math.min(getConfigNumberOfChildren("hardwareDetect/device@id=0-0", "channel"), 4);
+            command("openChannelList");
+        }
+    }
+
+    function reportError(type, message) {
+        if (type === undefined || type === "")
+            type = "error";
+        if (message !== undefined && message !== "")
+            alert(type, message, type);
+        else
+            alert(type, "", "");
     }
 
     function setObjectState(cID, state) {
@@ -284,6 +445,35 @@ Item {
         Timer {
             repeat: false
         }
+    }
+
+    Connection {
+        id: lumaConnection
+
+        ip: main.getRemoteConfig("ip")
+        port: main.getRemoteConfig("port")
+        user: main.getRemoteConfig("user")
+        password: main.getRemoteConfig("password")
+        onItemChanged: cache.addItem(path, item, value, unit, time)
+        onConnectionStatusChanged: {
+            if (adapter === "luma")
+                main.connected = status === "connected";
+        }
+        onFirmwareUpdateActive: {
+            if (status)
+                main.alert("firmwareUpdate", "FIRMWARE UPDATE IN PROGRESS! DO NOT SWITCH OFF OR OPERATE.", "error");
+            else
+                main.alert("firmwareUpdate", "", "");
+        }
+        onError: main.reportError(type, message)
+        onConfigurationReceived: main.receiveConfiguration(xml)
+        onUsbFileListChanged: main.updateConfigFilesList(fileList)
+    }
+
+    Cache {
+        id: cache
+
+        onUpdated: main.stateUpdated(identifier)
     }
 
     Config {

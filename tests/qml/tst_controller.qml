@@ -5,78 +5,62 @@ import QtTest 1.12
 TestCase {
     id: testCase
 
-    name: "Controller"
-
-    SignalSpy {
-        id: stateSpy
-
-        target: main
-        signalName: "stateUpdated"
-    }
-
-    SignalSpy {
-        id: viewSpy
-
-        target: main
-        signalName: "viewChanged"
-    }
-
     function initTestCase() {
         // With no supply answering, the root screen opens the connection
         // settings once after a second; that view is not part of the program yet.
         ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function () {
-                return main.currentView === "Menu";
-            }, 3000);
+        tryVerify(function() {
+            return main.currentView === "Menu";
+        }, 3000);
     }
 
     function test_checkIdentifier_data() {
         return [{
-                "tag": "channel item, own channel",
-                "identifier": "0.0.1_Status.voltageMeasure",
-                "cID": "0.0.1",
-                "expected": true
-            }, {
-                "tag": "channel item, other channel",
-                "identifier": "0.0.1_Status.voltageMeasure",
-                "cID": "0.0.2",
-                "expected": false
-            }, {
-                "tag": "device scope matches channel item",
-                "identifier": "0.0.3_Control.on",
-                "cID": "0.0",
-                "expected": true
-            }, {
-                "tag": "item name matches on any path",
-                "identifier": "0.0.2_Status.runningState",
-                "cID": "Status.runningState",
-                "expected": true
-            }, {
-                "tag": "service item, empty cID",
-                "identifier": "_Setup.cycleTime",
-                "cID": "",
-                "expected": true
-            }, {
-                "tag": "both empty",
-                "identifier": "",
-                "cID": "",
-                "expected": true
-            }, {
-                "tag": "channel item, empty cID",
-                "identifier": "0.0.1_Status.on",
-                "cID": "",
-                "expected": false
-            }, {
-                "tag": "empty identifier, cID set",
-                "identifier": "",
-                "cID": "0.0",
-                "expected": false
-            }, {
-                "tag": "absent identifier, empty cID",
-                "identifier": undefined,
-                "cID": "",
-                "expected": false
-            }];
+            "tag": "channel item, own channel",
+            "identifier": "0.0.1_Status.voltageMeasure",
+            "cID": "0.0.1",
+            "expected": true
+        }, {
+            "tag": "channel item, other channel",
+            "identifier": "0.0.1_Status.voltageMeasure",
+            "cID": "0.0.2",
+            "expected": false
+        }, {
+            "tag": "device scope matches channel item",
+            "identifier": "0.0.3_Control.on",
+            "cID": "0.0",
+            "expected": true
+        }, {
+            "tag": "item name matches on any path",
+            "identifier": "0.0.2_Status.runningState",
+            "cID": "Status.runningState",
+            "expected": true
+        }, {
+            "tag": "service item, empty cID",
+            "identifier": "_Setup.cycleTime",
+            "cID": "",
+            "expected": true
+        }, {
+            "tag": "both empty",
+            "identifier": "",
+            "cID": "",
+            "expected": true
+        }, {
+            "tag": "channel item, empty cID",
+            "identifier": "0.0.1_Status.on",
+            "cID": "",
+            "expected": false
+        }, {
+            "tag": "empty identifier, cID set",
+            "identifier": "",
+            "cID": "0.0",
+            "expected": false
+        }, {
+            "tag": "absent identifier, empty cID",
+            "identifier": undefined,
+            "cID": "",
+            "expected": false
+        }];
     }
 
     function test_checkIdentifier(data) {
@@ -89,76 +73,76 @@ TestCase {
 
     function test_getValueByUnit_data() {
         return [{
-                "tag": "mV to V",
-                "value": 1500,
-                "source": "mV",
-                "target": "V",
-                "expected": 1.5
-            }, {
-                "tag": "kV to V",
-                "value": 2,
-                "source": "kV",
-                "target": "V",
-                "expected": 2000
-            }, {
-                "tag": "A to mA",
-                "value": 0.5,
-                "source": "A",
-                "target": "mA",
-                "expected": 500
-            }, {
-                "tag": "mA to nA",
-                "value": 5,
-                "source": "mA",
-                "target": "nA",
-                "expected": 5000000
-            }, {
-                "tag": "numeric string",
-                "value": "250",
-                "source": "mA",
-                "target": "A",
-                "expected": 0.25
-            }, {
-                "tag": "µA to A",
-                "value": 3,
-                "source": "µA",
-                "target": "A",
-                "expected": 0.000003
-            }, {
-                "tag": "unlisted ampere unit counts as micro",
-                "value": 7,
-                "source": "pA",
-                "target": "A",
-                "expected": 0.000007
-            }];
+            "tag": "mV to V",
+            "value": 1500,
+            "source": "mV",
+            "target": "V",
+            "expected": 1.5
+        }, {
+            "tag": "kV to V",
+            "value": 2,
+            "source": "kV",
+            "target": "V",
+            "expected": 2000
+        }, {
+            "tag": "A to mA",
+            "value": 0.5,
+            "source": "A",
+            "target": "mA",
+            "expected": 500
+        }, {
+            "tag": "mA to nA",
+            "value": 5,
+            "source": "mA",
+            "target": "nA",
+            "expected": 5e+06
+        }, {
+            "tag": "numeric string",
+            "value": "250",
+            "source": "mA",
+            "target": "A",
+            "expected": 0.25
+        }, {
+            "tag": "µA to A",
+            "value": 3,
+            "source": "µA",
+            "target": "A",
+            "expected": 3e-06
+        }, {
+            "tag": "unlisted ampere unit counts as micro",
+            "value": 7,
+            "source": "pA",
+            "target": "A",
+            "expected": 7e-06
+        }];
     }
 
     function test_getValueByUnit(data) {
-        fuzzyCompare(main.getValueByUnit(data.value, data.source, data.target), data.expected, Math.abs(data.expected) * 1e-9);
+        fuzzyCompare(main.getValueByUnit(data.value, data.source, data.target), data.expected, Math.abs(data.expected) * 1e-09);
     }
 
     function test_getValueByUnitPassesThrough_data() {
         return [{
-                "tag": "empty source",
-                "value": 3,
-                "source": "",
-                "target": "V"
-            }, {
-                "tag": "empty target",
-                "value": 3,
-                "source": "V",
-                "target": ""
-            }, {
-                "tag": "absent units",
-                "value": 3,
-                "source": undefined,
-                "target": undefined
-            }, {
-                "tag": "empty value of an uncached item",
-                "value": "",
-                "source": "",
-                "target": "A"
-            }];
+            "tag": "empty source",
+            "value": 3,
+            "source": "",
+            "target": "V"
+        }, {
+            "tag": "empty target",
+            "value": 3,
+            "source": "V",
+            "target": ""
+        }, {
+            "tag": "absent units",
+            "value": 3,
+            "source": undefined,
+            "target": undefined
+        }, {
+            "tag": "empty value of an uncached item",
+            "value": "",
+            "source": "",
+            "target": "A"
+        }];
     }
 
     function test_getValueByUnitPassesThrough(data) {
@@ -187,12 +171,12 @@ TestCase {
 
     function test_delayRunsOnce() {
         let calls = 0;
-        main.delay(function () {
-                calls++;
-            }, 20);
-        tryVerify(function () {
-                return calls === 1;
-            }, 1000);
+        main.delay(function() {
+            calls++;
+        }, 20);
+        tryVerify(function() {
+            return calls === 1;
+        }, 1000);
         wait(100);
         compare(calls, 1);
     }
@@ -200,42 +184,59 @@ TestCase {
     function test_delayReplacesPendingCall() {
         let first = 0;
         let second = 0;
-        let handle = main.delay(function () {
-                first++;
-            }, 100);
-        handle = main.delay(function () {
-                second++;
-            }, 50, handle);
-        tryVerify(function () {
-                return second === 1;
-            }, 1000);
+        let handle = main.delay(function() {
+            first++;
+        }, 100);
+        handle = main.delay(function() {
+            second++;
+        }, 50, handle);
+        tryVerify(function() {
+            return second === 1;
+        }, 1000);
         wait(200);
         compare(first, 0);
         // A handle whose call already ran may be passed back safely.
-        main.delay(function () {
-                second++;
-            }, 10, handle);
-        tryVerify(function () {
-                return second === 2;
-            }, 1000);
+        main.delay(function() {
+            second++;
+        }, 10, handle);
+        tryVerify(function() {
+            return second === 2;
+        }, 1000);
     }
 
     function test_selectedChannel() {
         main.setSelectedChannel("0.0.2");
         compare(main.getSelectedChannel(), {
-                "cID": "0.0.2",
-                "chIndex": "2",
-                "chLabel": "Channel 0.0.2"
-            });
+            "cID": "0.0.2",
+            "chIndex": "2",
+            "chLabel": "Channel 0.0.2"
+        });
         main.setSelectedChannel({
-                "cID": "0.0.1",
-                "chIndex": 1,
-                "chLabel": "CHANNEL 1"
-            });
+            "cID": "0.0.1",
+            "chIndex": 1,
+            "chLabel": "CHANNEL 1"
+        });
         compare(main.selectedChannel, {
-                "cID": "0.0.1",
-                "chIndex": "1",
-                "chLabel": "CHANNEL 1"
-            });
+            "cID": "0.0.1",
+            "chIndex": "1",
+            "chLabel": "CHANNEL 1"
+        });
     }
+
+    name: "Controller"
+
+    SignalSpy {
+        id: stateSpy
+
+        target: main
+        signalName: "stateUpdated"
+    }
+
+    SignalSpy {
+        id: viewSpy
+
+        target: main
+        signalName: "viewChanged"
+    }
+
 }

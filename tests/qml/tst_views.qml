@@ -5,30 +5,29 @@ import QtTest 1.12
 TestCase {
     id: testCase
 
-    name: "Views"
-
     function initTestCase() {
         // With no supply answering, the root screen opens the connection
         // settings once after a second; that view is not part of the program yet.
         ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function () {
-                return main.currentView === "Menu";
-            }, 3000);
+        tryVerify(function() {
+            return main.currentView === "Menu";
+        }, 3000);
     }
 
     function findLoader() {
         for (let i = 0; i < main.children.length; ++i) {
             if (main.children[i].item !== undefined)
                 return main.children[i];
+
         }
         return null;
     }
 
     function test_changeViewLoadsWithParams() {
         main.changeView("Probe", {
-                "label": "first",
-                "cID": "0.0"
-            });
+            "label": "first",
+            "cID": "0.0"
+        });
         const view = findLoader().item;
         verify(view !== null);
         compare(view.label, "first");
@@ -41,8 +40,8 @@ TestCase {
 
     function test_lastViewToggles() {
         main.changeView("Probe", {
-                "label": "a"
-            });
+            "label": "a"
+        });
         ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
         main.command("openMenu");
         compare(main.currentView, "Menu");
@@ -55,21 +54,21 @@ TestCase {
         main.command("lastView");
         compare(main.currentView, "Menu");
         compare(main.currentViewParams, {
-                "modelToLoad": "configMain"
-            });
+            "modelToLoad": "configMain"
+        });
     }
 
     function test_keepPreviousKeepsBackTarget() {
         main.changeView("Probe", {
-                "label": "back target"
-            });
+            "label": "back target"
+        });
         main.changeView("Probe", {
-                "label": "second"
-            });
+            "label": "second"
+        });
         compare(main.previousViewParams.label, "back target");
         main.changeView("Probe", {
-                "label": "third"
-            }, true);
+            "label": "third"
+        }, true);
         compare(main.previousViewParams.label, "back target");
         compare(main.currentViewParams.label, "third");
         main.lastView();
@@ -78,71 +77,75 @@ TestCase {
 
     function test_viewCommands_data() {
         return [{
-                "tag": "openHomescreen",
-                "view": "Home",
-                "params": {}
-            }, {
-                "tag": "openMenu",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "configMain"
-                }
-            }, {
-                "tag": "openIpSettings",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "configRemote"
-                }
-            }, {
-                "tag": "openUsbSettings",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "configHardware_interfaces_usb"
-                }
-            }, {
-                "tag": "selectChannel",
-                "view": "Channel",
-                "params": {}
-            }, {
-                "tag": "openOsci",
-                "view": "Oscilloscope",
-                "params": {}
-            }, {
-                "tag": "openChannelList",
-                "view": "Channellist",
-                "params": {
-                    "cID": "0.0"
-                }
-            }, {
-                "tag": "openVoltageMenu",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "channelSetup_voltageMenu"
-                }
-            }, {
-                "tag": "openCurrentMenu",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "channelSetup_currentMenu"
-                }
-            }, {
-                "tag": "openChannelSetup",
-                "view": "Menu",
-                "params": {
-                    "modelToLoad": "configHardware_channelSetup",
-                    "backMode": "lastView"
-                }
-            }, {
-                "tag": "openTest",
-                "view": "Test",
-                "params": {}
-            }];
+            "tag": "openHomescreen",
+            "view": "Home",
+            "params": {
+            }
+        }, {
+            "tag": "openMenu",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "configMain"
+            }
+        }, {
+            "tag": "openIpSettings",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "configRemote"
+            }
+        }, {
+            "tag": "openUsbSettings",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "configHardware_interfaces_usb"
+            }
+        }, {
+            "tag": "selectChannel",
+            "view": "Channel",
+            "params": {
+            }
+        }, {
+            "tag": "openOsci",
+            "view": "Oscilloscope",
+            "params": {
+            }
+        }, {
+            "tag": "openChannelList",
+            "view": "Channellist",
+            "params": {
+                "cID": "0.0"
+            }
+        }, {
+            "tag": "openVoltageMenu",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "channelSetup_voltageMenu"
+            }
+        }, {
+            "tag": "openCurrentMenu",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "channelSetup_currentMenu"
+            }
+        }, {
+            "tag": "openChannelSetup",
+            "view": "Menu",
+            "params": {
+                "modelToLoad": "configHardware_channelSetup",
+                "backMode": "lastView"
+            }
+        }, {
+            "tag": "openTest",
+            "view": "Test",
+            "params": {
+            }
+        }];
     }
 
     function test_viewCommands(data) {
         main.changeView("Probe", {
-                "label": "before"
-            });
+            "label": "before"
+        });
         ignoreWarning("qrc:/views/" + data.view + ".qml: No such file or directory");
         main.command(data.tag);
         compare(main.currentView, data.view);
@@ -153,12 +156,14 @@ TestCase {
 
     function test_unknownCommandDoesNothing() {
         main.changeView("Probe", {
-                "label": "stay"
-            });
+            "label": "stay"
+        });
         main.command("noSuchCommand", {
-                "mode": "x"
-            });
+            "mode": "x"
+        });
         compare(main.currentView, "Probe");
         compare(findLoader().item.label, "stay");
     }
+
+    name: "Views"
 }

@@ -1,0 +1,117 @@
+import QtQuick 2.12
+
+// The values the supply reported, with a short history per item. Paths and
+// item names are plain object keys, so iteration follows first-stored order
+// (integer-like paths such as "0" first, as script objects order them).
+QtObject {
+    id: cache
+
+    property int maxItemCacheSize: 100
+    property var itemCache: ({
+    })
+    property var waitList: []
+
+    signal updated(string identifier)
+
+    function addItem(path, item, value, unit, time) {
+        deleteInWaitlist(path + item);
+        let items = itemCache[path];
+        if (items === undefined) {
+            items = {
+            };
+            itemCache[path] = items;
+        }
+        let entries = items[item];
+        if (entries === undefined) {
+            entries = [];
+            items[item] = entries;
+        }
+        if (entries.length >= maxItemCacheSize)
+            entries.splice(0, entries.length - maxItemCacheSize + 1);
+
+        entries.push([time, value, unit]);
+        updated(path + "_" + item);
+    }
+
+    function getItem(path, item, history) {
+        if (path === undefined)
+            path = "";
+
+        if (item === undefined || item === "")
+            return ["", "", ""];
+
+        const items = itemCache[path];
+        const entries = items === undefined ? undefined : items[item];
+        if (entries !== undefined)
+            return history === true ? entries.slice() : entries[entries.length - 1].slice();
+
+        triggerRequest(path, item);
+        return history === true ? [["", "", ""]] : ["", "", ""];
+    }
+
+    function triggerRequest(path, item) {
+        const key = path + item;
+        if (isInWaitlist(key))
+            return ;
+
+        main.requestUpdate(path, item);
+        addToWaitlist(key);
+    }
+
+    function getItemsByPath(path, type, value, latestOnly) {
+        if (path === undefined)
+            path = "";
+
+        if (type === undefined)
+            type = "";
+
+        const records = [];
+        for (const itemPath of Object.keys(itemCache)) {
+            // includes(), not indexOf(): the engine finds no "" in "".
+            if (!itemPath.includes(path))
+                continue;
+
+            const items = itemCache[itemPath];
+            for (const item of Object.keys(items)) {
+                if (!item.includes(type))
+                    continue;
+
+                const entries = items[item];
+                for (let i = latestOnly === true ? entries.length - 1 : 0; i < entries.length; ++i) {
+                    const entry = entries[i];
+                    // Loose equality on purpose: the number 1 matches "1".
+                    if (value !== undefined && entry[1] != value)
+                        continue;
+
+                    records.push({
+                        "path": itemPath,
+                        "item": item,
+                        "time": entry[0],
+                        "value": entry[1],
+                        "unit": entry[2]
+                    });
+                }
+            }
+        }
+        return records;
+    }
+
+    function addToWaitlist(key) {
+        deleteInWaitlist(key);
+        waitList.push(key);
+        return true;
+    }
+
+    function isInWaitlist(key) {
+        return waitList.indexOf(key) !== -1;
+    }
+
+    function deleteInWaitlist(key) {
+        const index = waitList.indexOf(key);
+        if (index !== -1)
+            waitList.splice(index, 1);
+
+        return true;
+    }
+
+}

@@ -1,0 +1,432 @@
+import QtQuick 2.12
+import QtWebSockets 1.1
+
+// The link to the supply's control service: login, command queue, event
+// parsing and recovery by retry and watchdog.
+Item {
+    id: connection
+
+    property string ip: ""
+    property string port: "8080"
+    property string user: "_PANEL_"
+    property string password: "_PANEL_"
+    property real retry: 1
+    property bool debug: false
+    property bool connected: false
+    property var queue: []
+    property string ticket: ""
+    property string comState: ""
+    property string comInfo: ""
+
+    signal itemChanged(string path, string item, string value, string unit, string time)
+    signal connectionStatusChanged(string adapter, string status)
+    signal configurationReceived(string xml)
+    signal configurationChanged()
+    signal usbFileListChanged(var fileList)
+    signal firmwareUpdateActive(bool status)
+    signal error(string type, string message)
+
+    function getComState() {
+        return comState;
+    }
+
+    function getComInfo() {
+        return comInfo;
+    }
+
+    function changeComState(state) {
+        comState = state;
+        if (debug)
+            console.log("communication state changed to: " + state);
+
+        switch (state) {
+        case "connecting":
+            ticket = "";
+            comInfo = "connecting";
+            openSocket();
+            break;
+        case "login":
+            if (debug)
+                console.log("Login with: " + user + " and password " + password);
+
+            socket.sendTextMessage(JSON.stringify(credentialsEnvelope("login")));
+            comInfo = "logging in";
+            break;
+        case "logout":
+            socket.sendTextMessage(JSON.stringify(credentialsEnvelope("logout")));
+            comInfo = "logging out";
+            break;
+        case "connected":
+            queueStartBatch();
+            sendQueue();
+            comInfo = main.appMode === "Zandor" ? main.getConfigValue("ethernet/ip") : ip;
+            getConfiguration();
+            connected = true;
+            break;
+        case "error":
+            comInfo = "error";
+            connected = false;
+            break;
+        case "closed":
+            comInfo = "closed";
+            connected = false;
+            break;
+        default:
+            if (debug)
+                console.log("COULD NOT FIND COMSTATE" + state);
+
+        }
+        connectionStatusChanged("luma", comState);
+        main.stateUpdated("ethernetStatus");
+    }
+
+    function credentialsEnvelope(type) {
+        return {
+            "i": type === "login" ? "" : ticket,
+            "t": type,
+            "c": {
+                "l": user,
+                "p": password
+            },
+            "r": "websocket"
+        };
+    }
+
+    function queueStartBatch() {
+        const batch = [["setItem", "", "", "", "Setup.cycleTime", main.cycleTime], ["getItem", "", "", "", "Control.liveInsertion"], ["getItem", "*", "*", "*", "Control.voltageSet"], ["getItem", "*", "*", "*", "Control.currentSet"], ["getItem", "*", "*", "*", "Setup.outputPolarity"], ["getItem", "*", "*", "*", "Status.voltageMode"], ["getItem", "*", "*", "*", "Status.currentMode"], ["getItem", "*", "*", "", "Status.installFirmware"], ["getItem", "*", "*", "", "Status.on"], ["getItem", "0", "0", "", "Status.ethernetState"], ["getItem", "0", "0", "", "Status.usbRemoteState"], ["getItem", "0", "0", "", "Status.usbAuxState"], ["getItem", "0", "0", "", "Status.usbRemoteText"], ["getItem", "0", "0", "", "Status.usbAuxText"], ["getItem", "0", "0", "*", "Status.lowCurrentRange"]];
+        for (const packet of batch) appendQueue(packet[0], packet[1], packet[2], packet[3], packet[4], packet[5], "")
+    }
+
+    function openSocket() {
+        socket.active = false;
+        socket.active = true;
+        const url = "ws://" + ip + ":" + port;
+        if (String(socket.url) !== url)
+            socket.url = url;
+
+    }
+
+    function reconnect() {
+        openSocket();
+    }
+
+    function appendQueue(command, line, address, channel, item, value, unit) {
+        if (command === undefined || command === "") {
+            if (debug)
+                console.log("appendQueue(): missing command");
+
+            return false;
+        }
+        if (item === undefined || item === "")
+            return false;
+
+        queue.push({
+            "c": command,
+            "p": {
+                "p": {
+                    "l": line === undefined ? "" : line,
+                    "a": address === undefined ? "" : address,
+                    "c": channel === undefined ? "" : channel
+                },
+                "i": item,
+                "v": value === undefined ? "" : value,
+                "u": unit === undefined ? "" : unit
+            }
+        });
+    }
+
+    function sendQueue() {
+        // A send that wrote nothing keeps the queue, like a refused one.
+        if (sendEnvelope(requestEnvelope(queue)))
+            queue = [];
+
+    }
+
+    function requestEnvelope(packets) {
+        return {
+            "i": ticket,
+            "t": "request",
+            "c": packets,
+            "r": "websocket"
+        };
+    }
+
+    function sendEnvelope(msg) {
+        if (comState !== "connected")
+            return false;
+
+        if (msg.c.length === 0 && msg.t !== "getConfig" && msg.t !== "setConfig")
+            return false;
+
+        const text = JSON.stringify(msg);
+        if (debug)
+            console.log("send message: " + text);
+
+        return socket.sendTextMessage(text);
+    }
+
+    function changeCycleTime(ms) {
+        appendQueue("setItem", "", "", "", "Setup.cycleTime", ms, "");
+        sendQueue();
+    }
+
+    function getConfiguration() {
+        return sendEnvelope({
+            "i": ticket,
+            "t": "getConfig",
+            "c": [],
+            "r": "websocket"
+        });
+    }
+
+    function setConfiguration(xmlString) {
+        if (debug)
+            console.log(xmlString);
+
+        const result = sendEnvelope({
+            "i": ticket,
+            "t": "setConfig",
+            "f": "LUMAconfig.xml",
+            "c": [],
+            "d": Qt.btoa(xmlString),
+            "r": "websocket"
+        });
+        appendQueue("setItem", "", "", "", "Control.configurationChanged", 1, "");
+        sendQueue();
+        main.delay(getConfiguration, 1000);
+        return result;
+    }
+
+    function sendSinglePacket(command, params) {
+        return sendEnvelope(requestEnvelope([{
+            "c": command,
+            "p": params
+        }]));
+    }
+
+    function unmount(target) {
+        return sendSinglePacket("unmount", {
+            "d": target
+        });
+    }
+
+    function saveFile(filename, target, type) {
+        return sendSinglePacket("downloadFile", {
+            "i": type,
+            "d": target,
+            "n": filename
+        });
+    }
+
+    function restoreFile(filename, source, type) {
+        return sendSinglePacket("uploadFile", {
+            "i": type,
+            "s": source,
+            "n": filename
+        });
+    }
+
+    function getFileList(type, source) {
+        return sendSinglePacket("fileList", {
+            "t": type,
+            "s": source
+        });
+    }
+
+    // Standard base64 of UTF-8 text; null when it is not that (the
+    // engine's decoder would skip bad characters and mend bad bytes).
+    function decodeBase64(text) {
+        if (typeof text !== "string" || text.length % 4 !== 0 || !/^[A-Za-z0-9+\/]*={0,2}$/.test(text))
+            return null;
+
+        const decoded = Qt.atob(text);
+        return decoded.includes("\ufffd") ? null : decoded;
+    }
+
+    function handleMessage(msg) {
+        checkConnection.stop();
+        let parsed;
+        try {
+            parsed = JSON.parse(msg);
+        } catch (e) {
+            console.warn("Connection: dropped a message that is not JSON: " + e.message);
+            checkConnection.start();
+            return ;
+        }
+        const isObject = parsed !== null && typeof parsed === "object";
+        if (comState === "login") {
+            if (isObject && parsed.t === "response") {
+                if (typeof parsed.i === "string") {
+                    ticket = parsed.i;
+                    if (debug)
+                        console.log("Ticket received: " + ticket);
+
+                    changeComState("connected");
+                } else {
+                    console.warn("Connection: dropped a login answer without a ticket");
+                }
+            }
+        } else if (comState === "connected") {
+            if (isObject && !Array.isArray(parsed) && parsed.file === "lumaConfig.xml")
+                receiveConfiguration(parsed.d);
+            else if (Array.isArray(parsed))
+                handleBatch(parsed);
+        }
+        checkConnection.start();
+    }
+
+    function receiveConfiguration(data) {
+        const xml = decodeBase64(data);
+        if (xml === null) {
+            console.warn("Connection: dropped a configuration that is not base64 of UTF-8 text");
+            return ;
+        }
+        configurationReceived(xml);
+        configurationChanged();
+        main.stateUpdated("ethernetStatus");
+    }
+
+    function handleBatch(envelopes) {
+        for (const envelope of envelopes) {
+            if (envelope === null || typeof envelope !== "object") {
+                console.warn("Connection: dropped an envelope that is not an object");
+                continue;
+            }
+            if (envelope.t !== "info" && envelope.t !== "response" && envelope.t !== "lumaConfig")
+                continue;
+
+            if (!Array.isArray(envelope.c)) {
+                console.warn("Connection: dropped a \"" + envelope.t + "\" envelope without a packet list");
+                continue;
+            }
+            for (const packet of envelope.c) processIncomingPacket(packet)
+        }
+    }
+
+    function isText(value) {
+        return typeof value === "string";
+    }
+
+    function processIncomingPacket(packet) {
+        if (packet === null || typeof packet !== "object" || !isText(packet.e)) {
+            console.warn("Connection: dropped a packet without an event name");
+            return ;
+        }
+        switch (packet.e) {
+        case "itemUpdated":
+            handleItemUpdate(packet.d);
+            break;
+        case "message":
+        case "error":
+        case "success":
+            if (!isText(packet.v)) {
+                console.warn("Connection: dropped a \"" + packet.e + "\" event without a text");
+                return ;
+            }
+            error(packet.e, packet.v);
+            break;
+        case "fileList":
+            if (!Array.isArray(packet.d) || !packet.d.every(isText)) {
+                console.warn("Connection: dropped a file list that is not a list of names");
+                return ;
+            }
+            usbFileListChanged(packet.d);
+            break;
+        }
+    }
+
+    function handleItemUpdate(d) {
+        const valid = d !== null && typeof d === "object" && isText(d.i) && d.i !== "" && isText(d.v) && d.p !== null && typeof d.p === "object" && isText(d.p.l) && isText(d.p.a) && isText(d.p.c) && (d.u === undefined || isText(d.u)) && (d.t === undefined || isText(d.t));
+        if (!valid) {
+            console.warn("Connection: dropped an item update with missing or mistyped fields: " + JSON.stringify(d));
+            return ;
+        }
+        let path = d.p.l;
+        if (d.p.a !== "") {
+            path += "." + d.p.a;
+            if (d.p.c !== "")
+                path += "." + d.p.c;
+
+        }
+        itemChanged(path, d.i, d.v, d.u === undefined ? "" : d.u, d.t === undefined ? "" : d.t);
+        const dot = d.i.indexOf(".");
+        const group = dot === -1 ? d.i : d.i.substring(0, dot);
+        const name = dot === -1 ? "" : d.i.substring(dot + 1);
+        if (name === "configurationChanged")
+            getConfiguration();
+
+        if (group === "Error") {
+            if (name === "configurationMismatch")
+                getConfiguration();
+
+            error(name, d.v);
+        }
+        if (group !== "Status")
+            return ;
+
+        if (name === "installFirmware")
+            firmwareUpdateActive(d.v === "1");
+        else if (name === "ethernetState")
+            main.stateUpdated("ethernetStatus");
+        else if (name === "usbRemoteState" || name === "usbRemoteText")
+            main.stateUpdated("usbRemoteStatus");
+        else if (name === "usbAuxState" || name === "usbAuxText")
+            main.stateUpdated("usbAuxStatus");
+    }
+
+    Component.onCompleted: changeComState("connecting")
+
+    Timer {
+        id: retryConnect
+
+        interval: 1000 * connection.retry
+        repeat: false
+        onTriggered: connection.changeComState("connecting")
+    }
+
+    Timer {
+        id: checkConnection
+
+        interval: 5000 * connection.retry
+        repeat: false
+        onTriggered: connection.changeComState("connecting")
+    }
+
+    WebSocket {
+        id: socket
+
+        onTextMessageReceived: {
+            if (connection.debug)
+                console.log(message);
+
+            connection.handleMessage(message);
+        }
+        onStatusChanged: {
+            switch (status) {
+            case WebSocket.Open:
+                if (connection.debug)
+                    console.log("LUMAclient WebSocket OPEN");
+
+                if (connection.ticket === "") {
+                    connection.changeComState("login");
+                    retryConnect.stop();
+                }
+                break;
+            case WebSocket.Error:
+                console.log("LUMAclient WebSocket error:", errorString);
+                connection.changeComState("error");
+                retryConnect.start();
+                break;
+            case WebSocket.Closed:
+                console.log("LUMAclient WebSocket closed");
+                connection.changeComState("closed");
+                if (connection.debug)
+                    console.debug("LUMAclient attempting to reconnect...");
+
+                retryConnect.start();
+                break;
+            }
+        }
+    }
+
+}

@@ -1,0 +1,35 @@
+#ifndef LEDWORKER_H
+#define LEDWORKER_H
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+
+class LedWorker : public QObject
+{
+    Q_OBJECT
+public:
+    enum LedState { OFF = 0, ON = 1, BLINK = 2 };
+    Q_ENUM(LedState)
+
+    explicit LedWorker(QObject *parent = nullptr);
+
+    bool setLedState(const QString &ledId, LedState ledState);
+    bool writeLedFile(const QString &ledDevice, bool light);
+    static bool isLedHighVoltageOn(const QString &ledId);
+
+Q_SIGNALS:
+    void ledChanged(const QString &ledId, bool ledState);
+
+private Q_SLOTS:
+    void blinkTimer();
+
+private:
+    std::array<bool, 4> m_blinking = {};
+    QTimer m_blinkTimer;
+    // Shared by all channels so that blinking LEDs stay in step.
+    bool m_blinkPhase = false;
+};
+
+#endif // LEDWORKER_H

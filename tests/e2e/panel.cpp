@@ -1,0 +1,72 @@
+#include "panel.h"
+
+#include "startup.h"
+
+#include <QCoreApplication>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QSettings>
+
+void Panel::prepareApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvat"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zandorcontrol"));
+    registerInterfaceTypes();
+    loadPanelFonts();
+}
+
+Panel::Panel(quint16 port, const QString &user, const QString &password)
+{
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
+        settings.setValue(QStringLiteral("port"), QString::number(port));
+        settings.setValue(QStringLiteral("user"), user);
+        settings.setValue(QStringLiteral("password"), password);
+    }
+    QObject::connect(m_view.engine(), &QQmlEngine::quit, &m_view, &QWindow::close);
+    m_view.setSource(QUrl(QStringLiteral("qrc:/main.qml")));
+    m_view.setResizeMode(QQuickView::SizeRootObjectToView);
+    m_view.setColor(QColor(QStringLiteral("#404040")));
+    m_view.show();
+}
+
+// Script functions take exactly their declared number of arguments.
+QVariant Panel::call(const char *function, const QVariantList &arguments)
+{
+    QVariant result;
+    const QVariantList &a = arguments;
+    const auto r = Q_RETURN_ARG(QVariant, result);
+    switch (a.size()) {
+    case 0:
+        QMetaObject::invokeMethod(root(), function, r);
+        break;
+    case 1:
+        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]));
+        break;
+    case 2:
+        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]));
+        break;
+    case 3:
+        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]),
+                                  Q_ARG(QVariant, a[2]));
+        break;
+    default:
+        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]),
+                                  Q_ARG(QVariant, a[2]), Q_ARG(QVariant, a[3]));
+        break;
+    }
+    return result;
+}
+
+QObject *Panel::child(const char *member) const
+{
+    for (QObject *object : root()->findChildren<QObject *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QMetaObject *meta = object->metaObject();
+        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+            if (meta->method(i).name() == member)
+                return object;
+        }
+    }
+    return nullptr;
+}

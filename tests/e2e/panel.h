@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QVariant>
+
+// The real root screen in a real window of this process, pointed at a
+// supply through the settings store, as the program would start it.
+class Panel
+{
+public:
+    // Writes the connection settings, then loads the root screen.
+    Panel(quint16 port, const QString &user = QStringLiteral("kiwi"),
+          const QString &password = QStringLiteral("kiwi"));
+
+    QObject *root() const { return m_view.rootObject(); }
+    QQuickView &view() { return m_view; }
+    QVariant property(const char *name) const { return root()->property(name); }
+    QVariant call(const char *function, const QVariantList &arguments = {});
+    // The root screen's child with the given member, e.g. the link by "appendQueue".
+    QObject *child(const char *member) const;
+
+    static void prepareApplication();
+
+private:
+    QQuickView m_view;
+};

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QQmlEngine>
 #include <QWebSocketServer>
 #include <QtTest>
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void panelOperationsBeforeMain();
     void mainStartsPanel();
     void mainTwiceIsIgnored();
+    void scriptListsReachFan();
     void quitStopsThreads();
     void webSocketRelaysOnce();
 
@@ -194,8 +196,27 @@ void tst_Hardware::mainTwiceIsIgnored()
     QVERIFY(m_hardware->setLedBlinking("ch0_on"));
 
     pressHomeKey();
+    if (deviceBuild)
+        QTRY_COMPARE_WITH_TIMEOUT(keys, QStringList{ "home_bt" }, 1000);
+    // A second key thread would report the key once more.
     QTest::qWait(200);
     QCOMPARE(keys, deviceBuild ? QStringList{ "home_bt" } : QStringList());
+}
+
+void tst_Hardware::scriptListsReachFan()
+{
+    QQmlEngine engine;
+    QQmlEngine::setObjectOwnership(m_hardware.data(), QQmlEngine::CppOwnership);
+    engine.globalObject().setProperty("hardware", engine.newQObject(m_hardware.data()));
+    m_hardware->main();
+
+    // As the interface layer passes them: numbers, and empty texts for values not yet known.
+    const QJSValue result = engine.evaluate(
+            "hardware.setFanSpeed('45', [0, ''], ['', 0], [3000, 3000], [0.002, 0.002])");
+    QVERIFY2(!result.isError(), qPrintable(result.toString()));
+    QCOMPARE(result.toBool(), true);
+    QCOMPARE(readFile(pwmChip + QLatin1String("/pwm0/duty_cycle")),
+             deviceBuild ? QByteArray("400000\n") : untouched);
 }
 
 void tst_Hardware::quitStopsThreads()

@@ -37,9 +37,6 @@ public:
     // Reports the item as changed even if its value stays the same.
     void touch(const QString &path, const QString &item);
 
-    QStringList paths() const { return m_items.keys(); }
-    QStringList itemNames(const QString &path) const { return m_items.value(path).keys(); }
-
     // Items whose path matches line/address/channel ("*" any, "" leaves the
     // level out, all empty the service itself) and whose name is item.
     QVector<ItemKey> match(const QString &line, const QString &address,

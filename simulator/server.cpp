@@ -13,8 +13,9 @@ namespace {
 
 const QString Response = QStringLiteral("response");
 
-// Messages above this size close the connection inside the socket; smaller
-// ones above MaxFrameSize are refused with an error event.
+// Frames above MaxFrameSize get an error event; messages above
+// MaxMessageSize make the socket itself close the connection.
+const int MaxFrameSize = 1 << 20;
 const qint64 MaxMessageSize = 16 << 20;
 
 const QHash<QString, QString> Users = {{"kiwi", "kiwi"}, {"_PANEL_", "_PANEL_"}};

@@ -30,8 +30,6 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     QString errorString() const { return m_server.errorString(); }
 
-    static const int MaxFrameSize = 1 << 20;
-
 private:
     struct Session
     {

@@ -169,6 +169,7 @@ private slots:
     void constantCurrentAndTrip_data();
     void constantCurrentAndTrip();
     void emergencySwitchesOff();
+    void slowCycleKeepsLinkAlive();
     void configuration_data();
     void configuration();
     void setConfig_data();
@@ -399,6 +400,27 @@ void tst_Simulator::emergencySwitchesOff()
     client.request(ticket, {item("setItem", "0", "0", "2", "Control.on", 1)});
     QVERIFY(Client::waitFor([&] { return !client.errors(refused).isEmpty(); }));
     QCOMPARE(sim.supply.items().value("0.0.2", "Control.on"), QString("0"));
+}
+
+void tst_Simulator::slowCycleKeepsLinkAlive()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket, {item("setItem", "", "", "", "Setup.cycleTime", 60000)});
+    QVERIFY(Client::waitFor([&] { return client.latest("", "Setup.cycleTime") == "60000"; }));
+
+    // Measurements keep changing, but only the keep-alive may go out now.
+    const int from = client.messages.size();
+    QTest::qWait(2200);
+    int keepAlives = 0;
+    for (const Packet &p : client.packets(from)) {
+        QCOMPARE(p.envelope, QString("info"));
+        QCOMPARE(p.body.value("d").toObject().value("i").toString(), QString("System.time"));
+        ++keepAlives;
+    }
+    QVERIFY2(keepAlives >= 1 && keepAlives <= 3, qPrintable(QString::number(keepAlives)));
 }
 
 void tst_Simulator::configuration_data()

@@ -54,12 +54,14 @@ int main(int argc, char *argv[])
         {"seed", "Seed of the measurement noise.", "number"},
         {"cycle", "Initial push cycle in milliseconds.", "ms", "250"},
         {"standby", "Display standby time in minutes in the configuration (0 = off).", "minutes", "0"},
+        {"garbage", "Send each logged-in client a malformed frame every so often (0 = never).", "ms", "0"},
     });
     parser.process(app);
 
-    int port = 0, channels = 0, cycle = 0, standby = 0;
+    int port = 0, channels = 0, cycle = 0, standby = 0, garbage = 0;
     if (!readInt(parser, "port", 0, 65535, &port) || !readInt(parser, "channels", 1, 6, &channels)
-        || !readInt(parser, "cycle", 10, 60000, &cycle) || !readInt(parser, "standby", 0, 1440, &standby)) {
+        || !readInt(parser, "cycle", 10, 60000, &cycle) || !readInt(parser, "standby", 0, 1440, &standby)
+        || !readInt(parser, "garbage", 0, 60000, &garbage)) {
         return 2;
     }
     quint32 seed = QRandomGenerator::system()->generate();
@@ -87,6 +89,7 @@ int main(int argc, char *argv[])
     Supply supply(channels, seed, cycle, &config);
     UsbStick usb(&supply);
     Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
+    server.setGarbageInterval(garbage);
     if (!server.listen(host, quint16(port))) {
         std::fprintf(stderr, "zandorsim: cannot listen on %s:%d: %s\n", qPrintable(host.toString()), port,
                      qPrintable(server.errorString()));

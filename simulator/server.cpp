@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QWebSocket>
 
+#include <iterator>
+
 namespace {
 
 const QString Response = QStringLiteral("response");
@@ -59,6 +61,7 @@ Server::Server(Supply *supply, UsbStick *usb, FrameRecorder *recorder, QObject *
     connect(m_supply, &Supply::cycleTimeChanged, &m_pushTimer, qOverload<int>(&QTimer::start));
     m_keepAliveTimer.setInterval(250);
     connect(&m_keepAliveTimer, &QTimer::timeout, this, &Server::keepAlive);
+    connect(&m_garbageTimer, &QTimer::timeout, this, &Server::sendGarbage);
 }
 
 Server::~Server()
@@ -318,6 +321,30 @@ void Server::keepAlive()
     for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
         if (!it->ticket.isEmpty() && it->lastSent.hasExpired(1000))
             sendBatch(it.key(), QStringLiteral("info"), {itemPacket(time)});
+    }
+}
+
+void Server::setGarbageInterval(int ms)
+{
+    if (ms > 0)
+        m_garbageTimer.start(ms);
+    else
+        m_garbageTimer.stop();
+}
+
+void Server::sendGarbage()
+{
+    static const char *frames[] = {
+        "{\"t\": [",
+        "[3]",
+        "[{\"t\":\"info\",\"c\":\"x\"}]",
+        "[{\"t\":\"info\",\"c\":[{\"e\":\"itemUpdated\",\"d\":{\"i\":\"Status.on\"}}]}]",
+        "{\"file\":\"lumaConfig.xml\",\"d\":\"***\"}",
+    };
+    const QString text = QString::fromLatin1(frames[m_garbageSent++ % std::size(frames)]);
+    for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
+        if (!it->ticket.isEmpty())
+            sendText(it.key(), text);
     }
 }
 

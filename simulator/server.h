@@ -29,6 +29,9 @@ public:
     bool listen(const QHostAddress &address, quint16 port);
     quint16 port() const { return m_server.serverPort(); }
     QString errorString() const { return m_server.errorString(); }
+    // Fault injection: every interval, each logged-in client gets one
+    // malformed frame (0: never).
+    void setGarbageInterval(int ms);
 
 private:
     struct Session
@@ -47,6 +50,7 @@ private:
     QJsonObject setConfig(const QJsonObject &envelope);
     void push();
     void keepAlive();
+    void sendGarbage();
     void sendText(QWebSocket *socket, const QString &text);
     void sendBatch(QWebSocket *socket, const QString &type, const QJsonArray &packets);
     void updateClientCount();
@@ -60,6 +64,8 @@ private:
     QHash<QWebSocket *, Session> m_sessions;
     QTimer m_pushTimer;
     QTimer m_keepAliveTimer;
+    QTimer m_garbageTimer;
+    int m_garbageSent = 0;
 };
 
 #endif // SERVER_H

@@ -20,6 +20,7 @@ private slots:
     void supplyRestartKeepsCache();
     void silentSupplyIsReopened();
     void wrongCredentials();
+    void malformedFramesChangeNothing();
 };
 
 static QJsonArray requestPackets(const QJsonValue &frame)
@@ -199,6 +200,28 @@ void tst_Link::wrongCredentials()
              qPrintable(state));
     QVERIFY(!panel.property("connected").toBool());
     QCOMPARE(count(supply.received(), "request"), 0);
+}
+
+void tst_Link::malformedFramesChangeNothing()
+{
+    SupplyProcess supply({ QStringLiteral("--garbage"), QStringLiteral("100") });
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("numberOfChannels").toInt(), 4, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!value(panel, "0.0.2", "Status.voltageMeasure").isEmpty(), 5000);
+    const int channels = panel.property("numberOfChannels").toInt();
+    const QString model = panel.property("deviceName").toString();
+
+    // Every kind of bad frame arrives a few times between good ones.
+    QTest::qWait(1500);
+    panel.call("setItemValue", { "0.0.2", "Control.voltageSet", "777", "V" });
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.2", "Control.voltageSet"), QStringLiteral("777"), 5000);
+    QVERIFY(panel.property("connected").toBool());
+    QCOMPARE(count(supply.received(), "login"), 1);
+    QCOMPARE(panel.property("numberOfChannels").toInt(), channels);
+    QCOMPARE(panel.property("deviceName").toString(), model);
+    QVERIFY(!panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" }).toString().isEmpty());
 }
 
 QTEST_MAIN(tst_Link)

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import Qt.labs.settings 1.0
 import cppComponents.config 1.0
+import cppComponents.hardware 1.0
 import "models"
 
 Item {
@@ -18,7 +19,7 @@ Item {
     property bool connected: false
     property int cycleTime: 250
     property int cycleTimeOsc: 50
-    readonly property string appMode: "remote"
+    readonly property string appMode: hardware.environment() === "ARM" ? "Zandor" : "remote"
     property string deviceName: ""
     property string fontDefault: "assets/Fonts/Gothic.ttf"
     property string fontDefaultBold: "assets/Fonts/Gothicb.ttf"
@@ -374,6 +375,133 @@ Item {
         return info === undefined ? "" : info;
     }
 
+    // Returns false when this call only switched the display back on.
+    function resetDisplayTimer() {
+        const standby = Number(getConfigValue("hardwareConfig/device@id=0-0/@displayStandby")) * 1000 * 60;
+        if (!(standby > 0)) {
+            displayTimer = delay(function () {}, 100, displayTimer);
+            return true;
+        }
+        displayTimer = delay(function () {
+                hardware.switchOffBackLight();
+                displayIsOn = false;
+            }, standby, displayTimer);
+        if (displayIsOn)
+            return true;
+        hardware.switchOnBackLight();
+        displayIsOn = true;
+        return false;
+    }
+
+    function panelKeyPressed(buttonId) {
+        if (/^bb_bt[1-4]$/.test(buttonId))
+            triggerComponent(buttonId, {
+                    "action": "pressed"
+                });
+        else if (buttonId === "rt_bt")
+            triggerComponent("wh1", {
+                    "action": "pressed"
+                });
+    }
+
+    function panelKeyReleased(buttonId) {
+        if (!resetDisplayTimer())
+            return;
+        if (/^bb_bt[1-4]$/.test(buttonId))
+            triggerComponent(buttonId, {
+                    "action": "released"
+                });
+        else if (/^ch_bt[0-3]$/.test(buttonId))
+            command("lumaCommand", {
+                    "mode": "toggle",
+                    "path": "0.0." + buttonId.charAt(5) + "_Control.on"
+                });
+        else if (buttonId === "rt_bt")
+            triggerComponent("wh1", {
+                    "action": "released"
+                });
+        else if (buttonId === "home_bt")
+            command("openHomescreen");
+    }
+
+    function panelWheelTurned(steps) {
+        if (!resetDisplayTimer())
+            return;
+        triggerComponent("wh1", {
+                "action": "turned",
+                "steps": steps
+            });
+    }
+
+    function panelWheelPressed() {
+        triggerComponent("wh1", {
+                "action": "pressed"
+            });
+        resetDisplayTimer();
+    }
+
+    // Running state -> [on-LED, ok-LED]; null leaves an LED as it is.
+    readonly property var runningStateLeds: ({
+            "ok": ["on", "on"],
+            "off": ["off", "on"],
+            "info": ["blink", null],
+            "error": ["off", "off"],
+            "errorInfo": ["blink", "off"],
+            "errorOn": ["on", "off"]
+        })
+
+    function setLed(led, state) {
+        if (state === "on")
+            hardware.setLedOn(led);
+        else if (state === "off")
+            hardware.setLedOff(led);
+        else if (state === "blink")
+            hardware.setLedBlinking(led);
+    }
+
+    function updateChannelLeds(identifier) {
+        if (!checkIdentifier(identifier, "Status.runningState") && !checkIdentifier(identifier, "Setup.outputPolarity"))
+            return;
+        const parts = identifier.split("_");
+        const path = parts[0];
+        const item = parts[1];
+        const channel = path.split(".")[2];
+        if (channel === undefined || channel === "")
+            return;
+        const value = getItemValue(path, item)[1];
+        if (item === "Status.runningState") {
+            const leds = runningStateLeds[value];
+            if (leds === undefined)
+                return;
+            setLed("ch" + channel + "_on", leds[0]);
+            setLed("ch" + channel + "_ok", leds[1]);
+        } else if (item === "Setup.outputPolarity") {
+            if (value === "p")
+                hardware.setLedOn("ch" + channel + "_pol");
+            else if (value === "n")
+                hardware.setLedOff("ch" + channel + "_pol");
+        }
+    }
+
+    function feedFan() {
+        const voltages = [];
+        const currents = [];
+        const nominalVoltages = [];
+        const nominalCurrents = [];
+        const convert = function (path, item, unit) {
+            const triple = getItemValue(path, item);
+            return getValueByUnit(triple[1], triple[2], unit);
+        };
+        for (let i = 0; i < numberOfChannels; ++i) {
+            const path = "0.0." + i;
+            voltages.push(convert(path, "Status.voltageMeasure", "V"));
+            currents.push(convert(path, "Status.currentMeasure", "A"));
+            nominalVoltages.push(convert(path, "Status.voltageNominal", "V"));
+            nominalCurrents.push(convert(path, "Status.currentNominal", "A"));
+        }
+        hardware.setFanSpeed(getItemValue("0.0", "Status.temperature")[1], voltages, currents, nominalVoltages, nominalCurrents);
+    }
+
     function receiveConfiguration(xml) {
         config.setConfiguration(xml);
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
@@ -381,6 +509,7 @@ Item {
                 "deviceName": deviceName
             });
         configChanged();
+        resetDisplayTimer();
         if (numberOfChannels === -1) {
             numberOfChannels = Math.min(getConfigNumberOfChildren("hardwareDetect/device@id=0-0", "channel"), 4);
             command("openChannelList");
@@ -501,6 +630,31 @@ Item {
         property string port: "8080"
         property string user: main.appMode === "remote" ? "kiwi" : "_PANEL_"
         property string password: main.appMode === "remote" ? "kiwi" : "_PANEL_"
+    }
+
+    Timer {
+        id: fanTimer
+
+        interval: 20000
+        repeat: true
+        running: main.appMode === "Zandor"
+        onTriggered: main.feedFan()
+    }
+
+    Hardware {
+        id: hardware
+
+        onButtonPressed: main.panelKeyPressed(buttonId)
+        onButtonReleased: main.panelKeyReleased(buttonId)
+        onWheelTurned: main.panelWheelTurned(steps)
+        onWheelPressed: main.panelWheelPressed()
+        Component.onCompleted: {
+            if (main.appMode !== "Zandor")
+                return;
+            hardware.main();
+            hardware.switchOnBackLight();
+            main.stateUpdated.connect(main.updateChannelLeds);
+        }
     }
 
     Timer {

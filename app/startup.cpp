@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "config.h"
+#include "hardware.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -9,6 +10,7 @@
 void registerInterfaceTypes()
 {
     qmlRegisterType<Config>("cppComponents.config", 1, 0, "Config");
+    qmlRegisterType<Hardware>("cppComponents.hardware", 1, 0, "Hardware");
 }
 
 void loadPanelFonts()

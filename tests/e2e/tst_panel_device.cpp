@@ -1,0 +1,244 @@
+// The device build's root screen against the virtual supply and a fake
+// panel device tree: keys, wheel, channel LEDs and display standby.
+#include "panel.h"
+#include "supplyprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+class tst_PanelDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void keysAndWheelReachTheScreen();
+    void channelKeysSwitchAndLedsFollow();
+    void standbySwitchesOffAndFirstReleaseOnlyWakes();
+
+private:
+    QString device(const QString &path) const { return QStringLiteral(ZANDOR_DEVICE_ROOT) + path; }
+    void writeFile(const QString &path, const QByteArray &content);
+    QByteArray readFile(const QString &path) const;
+    void press(int gpio);
+    void release(int gpio);
+    void turnWheel(int value);
+    QString led(const QString &name) const;
+    int wheelWriter = -1;
+};
+
+static const QStringList leds = { "LED_HV0_YELLOW", "LED_HV1_YELLOW", "LED_HV2_YELLOW", "LED_HV3_YELLOW",
+                                  "LED_OK0_GREEN",  "LED_OK1_GREEN",  "LED_OK2_GREEN",  "LED_OK3_GREEN",
+                                  "LED_POL0_POS_NEG", "LED_POL1_POS_NEG", "LED_POL2_POS_NEG",
+                                  "LED_POL3_POS_NEG", "FAN" };
+static const QList<int> gpios = { 168, 176, 167, 171, 165, 164, 163, 162, 40, 6 };
+enum Gpio { SoftKey2 = 176, Channel1 = 164, Channel2 = 163, WheelKey = 40, HomeKey = 6 };
+
+void tst_PanelDevice::writeFile(const QString &path, const QByteArray &content)
+{
+    // In place, as sysfs is written: the key thread keeps its file open.
+    QFile file(device(path));
+    QVERIFY2(file.open(QIODevice::ReadWrite | QIODevice::Truncate), qPrintable(path));
+    file.write(content);
+}
+
+QByteArray tst_PanelDevice::readFile(const QString &path) const
+{
+    QFile file(device(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString tst_PanelDevice::led(const QString &name) const
+{
+    return QString::fromLatin1(readFile("/sys/class/leds/" + name + "/brightness")).trimmed();
+}
+
+void tst_PanelDevice::press(int gpio)
+{
+    writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "0\n");
+    QTest::qWait(150);
+}
+
+void tst_PanelDevice::release(int gpio)
+{
+    writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
+    QTest::qWait(150);
+}
+
+void tst_PanelDevice::turnWheel(int value)
+{
+    input_event event = {};
+    event.type = EV_REL;
+    event.code = REL_WHEEL;
+    event.value = value;
+    QCOMPARE(::write(wheelWriter, &event, sizeof(event)), ssize_t(sizeof(event)));
+}
+
+void tst_PanelDevice::initTestCase()
+{
+    QDir(device("")).removeRecursively();
+    for (const QString &name : leds) {
+        QVERIFY(QDir().mkpath(device("/sys/class/leds/" + name)));
+        writeFile("/sys/class/leds/" + name + "/brightness", "0\n");
+    }
+    for (int gpio : gpios) {
+        QVERIFY(QDir().mkpath(device(QStringLiteral("/sys/class/gpio/gpio%1").arg(gpio))));
+        writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
+    }
+    writeFile("/sys/class/gpio/export", "");
+    QVERIFY(QDir().mkpath(device("/sys/class/pwm/pwmchip0/pwm0")));
+    for (const char *file : { "/sys/class/pwm/pwmchip0/export", "/sys/class/pwm/pwmchip0/pwm0/period",
+                              "/sys/class/pwm/pwmchip0/pwm0/duty_cycle", "/sys/class/pwm/pwmchip0/pwm0/enable" })
+        writeFile(file, "");
+    QVERIFY(QDir().mkpath(device("/sys/class/backlight/backlight")));
+    writeFile("/sys/class/backlight/backlight/bl_power", "0\n");
+    QVERIFY(QDir().mkpath(device("/dev/input")));
+    QCOMPARE(::mkfifo(QFile::encodeName(device("/dev/input/event1")).constData(), 0600), 0);
+    // Held open for writing all along, like a device that never goes away.
+    wheelWriter = ::open(QFile::encodeName(device("/dev/input/event1")).constData(), O_RDWR | O_CLOEXEC);
+    QVERIFY(wheelWriter >= 0);
+
+    Panel::prepareApplication();
+}
+
+void tst_PanelDevice::cleanupTestCase()
+{
+    ::close(wheelWriter);
+    QDir(device("")).removeRecursively();
+}
+
+static bool sent(const SupplyProcess &supply, const QString &path, const QString &item, int *count = nullptr)
+{
+    const QStringList fields = path.split('.');
+    int n = 0;
+    for (const QJsonValue &frame : supply.received()) {
+        if (frame.toObject().value("t").toString() != QLatin1String("request"))
+            continue;
+        for (const QJsonValue &packet : frame.toObject().value("c").toArray()) {
+            const QJsonObject p = packet.toObject().value("p").toObject();
+            const QJsonObject where = p.value("p").toObject();
+            n += packet.toObject().value("c").toString() == QLatin1String("setItem")
+                    && p.value("i").toString() == item && where.value("l").toString() == fields.value(0)
+                    && where.value("a").toString() == fields.value(1)
+                    && where.value("c").toString() == fields.value(2);
+        }
+    }
+    if (count)
+        *count = n;
+    return n > 0;
+}
+
+void tst_PanelDevice::keysAndWheelReachTheScreen()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port(), "_PANEL_", "_PANEL_");
+    QCOMPARE(panel.property("appMode").toString(), QStringLiteral("Zandor"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
+    QSignalSpy triggers(panel.root(), SIGNAL(componentTriggered(QString, QVariant)));
+
+    press(SoftKey2);
+    release(SoftKey2);
+    press(WheelKey);
+    release(WheelKey);
+    turnWheel(1);
+    QTRY_COMPARE_WITH_TIMEOUT(triggers.count(), 5, 3000);
+    const QList<QPair<QString, QVariantMap>> expected = {
+        { "bb_bt2", { { "action", "pressed" } } },
+        { "bb_bt2", { { "action", "released" } } },
+        { "wh1", { { "action", "pressed" } } },
+        { "wh1", { { "action", "released" } } },
+        { "wh1", { { "action", "turned" }, { "steps", -1 } } },
+    };
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(triggers.at(i).at(0).toString(), expected[i].first);
+        QCOMPARE(triggers.at(i).at(1).toMap(), expected[i].second);
+    }
+
+    press(HomeKey);
+    QVERIFY(panel.property("currentView").toString() != QLatin1String("Home"));
+    release(HomeKey);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Home"), 3000);
+}
+
+void tst_PanelDevice::channelKeysSwitchAndLedsFollow()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port(), "_PANEL_", "_PANEL_");
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
+    const auto value = [&](const QString &item) {
+        return panel.call("getItemValue", { "0.0.1", item }).toList().value(1).toString();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(value("Status.runningState"), QStringLiteral("off"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(led("LED_OK1_GREEN"), QStringLiteral("1"), 3000);
+    QCOMPARE(led("LED_HV1_YELLOW"), QStringLiteral("0"));
+
+    // 300 V at 100 V/s: a ramp of three seconds.
+    panel.call("setItemValue", { "0.0.1", "Control.voltageSet", "300", "V" });
+    panel.call("setItemValue", { "0.0.1", "Control.voltageRampspeedUp", "100", "V/s" });
+    QTRY_COMPARE_WITH_TIMEOUT(value("Control.voltageSet"), QStringLiteral("300"), 3000);
+    press(Channel1);
+    release(Channel1);
+    QTRY_VERIFY_WITH_TIMEOUT(sent(supply, "0.0.1", "Control.on"), 3000);
+    QVERIFY(!sent(supply, "0.0.2", "Control.on"));
+    // While the channel ramps its on-LED blinks; once there it stays on.
+    QTRY_COMPARE_WITH_TIMEOUT(value("Status.runningState"), QStringLiteral("info"), 5000);
+    bool blinked = false;
+    QString first = led("LED_HV1_YELLOW");
+    for (int i = 0; i < 20 && !blinked && value("Status.runningState") == QLatin1String("info"); ++i) {
+        QTest::qWait(100);
+        blinked = led("LED_HV1_YELLOW") != first;
+    }
+    QVERIFY(blinked);
+    QTRY_COMPARE_WITH_TIMEOUT(value("Status.runningState"), QStringLiteral("ok"), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(led("LED_HV1_YELLOW"), QStringLiteral("1"), 3000);
+    QCOMPARE(led("LED_OK1_GREEN"), QStringLiteral("1"));
+
+    // Polarity reported by the supply drives the polarity LEDs.
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        const QString polarity =
+                panel.call("getItemValue", { "0.0." + channel, "Setup.outputPolarity" }).toList().value(1).toString();
+        QVERIFY(polarity == "p" || polarity == "n");
+        QTRY_COMPARE_WITH_TIMEOUT(led("LED_POL" + channel + "_POS_NEG"), QString(polarity == "p" ? "1" : "0"), 3000);
+    }
+    QVERIFY(led("LED_POL0_POS_NEG") != led("LED_POL1_POS_NEG"));
+}
+
+void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()
+{
+    SupplyProcess supply({ QStringLiteral("--standby"), QStringLiteral("1") });
+    QVERIFY(supply.start());
+    Panel panel(supply.port(), "_PANEL_", "_PANEL_");
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
+    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
+    // The driver reports its state with a line end.
+    writeFile("/sys/class/backlight/backlight/bl_power", "0\n");
+
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("displayIsOn").toBool(), 65000);
+    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("1"));
+
+    press(Channel2);
+    release(Channel2);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("displayIsOn").toBool(), 3000);
+    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
+    QTest::qWait(300);
+    QVERIFY(!sent(supply, "0.0.2", "Control.on"));
+
+    press(Channel2);
+    release(Channel2);
+    QTRY_VERIFY_WITH_TIMEOUT(sent(supply, "0.0.2", "Control.on"), 3000);
+}
+
+QTEST_MAIN(tst_PanelDevice)
+#include "tst_panel_device.moc"

@@ -1,0 +1,217 @@
+import QtQuick 2.12
+
+// A panel that slides down over a view and lists the device's event or error
+// records of one channel or of all channels.
+Item {
+    id: root
+
+    property var params: ({
+    })
+    property var messageData: []
+    property var currentItem
+    property color text_color: "#FFFFFF"
+
+    function setupList(path, item, value, lastOnly) {
+        params = {
+            "path": path,
+            "item": item,
+            "value": value,
+            "lastOnly": lastOnly
+        };
+        refresh();
+    }
+
+    function refresh() {
+        messageData = main.getItemsByPath(params.path, params.item, params.value, params.lastOnly);
+        const n = messageData.length;
+        let text = n + " " + params.item + (n > 1 ? "s" : "");
+        if (params.path !== undefined && String(params.path).length === 5)
+            text += " FOR CHANNEL " + String(params.path).charAt(4);
+        else
+            text += " FOR ALL CHANNELS";
+        title.text = text;
+    }
+
+    function updateState(identifier) {
+        if (params.item === undefined)
+            return ;
+
+        if (main.checkIdentifier(identifier, params.path + "_" + params.item))
+            refreshTimer.restart();
+
+    }
+
+    function wheelTurned(steps) {
+        if (messageData.length === 0)
+            return ;
+
+        if (steps < 0)
+            list.incrementCurrentIndex();
+        else
+            list.decrementCurrentIndex();
+    }
+
+    function timeStampToString(seconds) {
+        const time = new Date(seconds * 1000);
+        const pad = function pad(field) {
+            return (field < 10 ? "0" : "") + field;
+        };
+        return pad(time.getHours()) + ":" + pad(time.getMinutes()) + ":" + pad(time.getSeconds());
+    }
+
+    x: 0
+    y: -250
+    width: 480
+    height: 250
+    Component.onCompleted: main.stateUpdated.connect(updateState)
+    Component.onDestruction: main.stateUpdated.disconnect(updateState)
+    states: [
+        State {
+            name: "default"
+
+            PropertyChanges {
+                target: root
+                y: 20
+            }
+
+        },
+        State {
+            name: "error"
+
+            PropertyChanges {
+                target: root
+                y: 20
+            }
+
+        },
+        State {
+            name: "event"
+
+            PropertyChanges {
+                target: root
+                y: 20
+            }
+
+        }
+    ]
+
+    // Updates come in bursts; the list is read once they settle. Owned by
+    // the panel, so a pending refresh dies with it.
+    Timer {
+        id: refreshTimer
+
+        interval: 200
+        onTriggered: root.refresh()
+    }
+
+    FontLoader {
+        id: font
+
+        source: "../" + main.fontDefault
+    }
+
+    Rectangle {
+        width: 480
+        height: 250
+        color: "#333"
+        opacity: 0.95
+    }
+
+    Text {
+        id: title
+
+        objectName: "title"
+        x: 20
+        y: 10
+        text: "Events / Errors"
+        color: root.text_color
+        font.family: font.name
+        font.bold: true
+        font.pixelSize: main.fontDefaultSize + 10
+        font.capitalization: Font.AllUppercase
+    }
+
+    ListView {
+        id: list
+
+        objectName: "list"
+        x: 20
+        y: 40
+        width: 350
+        height: 150
+        model: root.messageData
+        onCurrentIndexChanged: {
+            root.currentItem = root.messageData[currentIndex];
+            if (typeof wh1 !== "undefined" && root.messageData.length > 0)
+                wh1.setScrollBar(currentIndex / root.messageData.length * 100);
+
+        }
+
+        highlight: Item {
+            Rectangle {
+                x: -25
+                width: 350
+                height: 25
+                color: "#000000"
+                opacity: 0.5
+            }
+
+        }
+
+        delegate: Item {
+            width: 350
+            height: 20
+
+            Text {
+                width: 70
+                text: root.timeStampToString(modelData.time)
+                color: root.text_color
+                font.pixelSize: main.fontDefaultSize + 1
+                font.letterSpacing: 0
+            }
+
+            Text {
+                x: 75
+                width: 30
+                text: modelData.path
+                color: root.text_color
+                font.pixelSize: main.fontDefaultSize + 1
+                font.letterSpacing: 0
+            }
+
+            Text {
+                x: 110
+                width: 160
+                text: modelData.item
+                color: root.text_color
+                font.pixelSize: main.fontDefaultSize + 1
+                font.letterSpacing: 0
+            }
+
+            Text {
+                x: 290
+                width: 50
+                text: modelData.value + " " + modelData.unit
+                color: root.text_color
+                font.pixelSize: main.fontDefaultSize + 1
+                font.letterSpacing: 0
+            }
+
+            MouseArea {
+                anchors.fill: parent
+                onClicked: list.currentIndex = index
+            }
+
+        }
+
+    }
+
+    Behavior on y {
+        NumberAnimation {
+            duration: 500
+            easing.type: Easing.InOutQuad
+        }
+
+    }
+
+}

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures"
 import "fixtures/children.js" as Children
 import "qrc:/components"
@@ -12,10 +13,7 @@ TestCase {
     property int nextChannel: 0
 
     function initTestCase() {
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
         cache = Children.find(main, "addItem");
         verify(cache !== null);
     }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures/children.js" as Children
 import "qrc:/models"
 
@@ -10,10 +11,7 @@ TestCase {
 
     function initTestCase() {
         link = Children.find(main, "appendQueue");
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
         verify(link !== null);
     }
 

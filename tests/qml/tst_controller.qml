@@ -1,17 +1,13 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 
 // The root screen's own operations, on the real compiled `main`.
 TestCase {
     id: testCase
 
     function initTestCase() {
-        // With no supply answering, the root screen opens the connection
-        // settings once after a second; that view is not part of the program yet.
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
     }
 
     function test_checkIdentifier_data() {

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures/children.js" as Children
 
 // The root screen's device operations and its handling of the link's
@@ -12,10 +13,7 @@ TestCase {
     property var cache: null
 
     function initTestCase() {
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
         link = Children.find(main, "appendQueue");
         cache = Children.find(main, "addItem");
         verify(link !== null && cache !== null);
@@ -75,9 +73,9 @@ TestCase {
             "cached": undefined,
             "params": {
                 "mode": "toggle",
-                "path": "0.0.3_Control.emergency"
+                "path": "0.0.3_Control.killEnable"
             },
-            "expected": ["getItem 0 0 3 Control.emergency ", "setItem 0 0 3 Control.emergency 1"]
+            "expected": ["getItem 0 0 3 Control.killEnable ", "setItem 0 0 3 Control.killEnable 1"]
         }, {
             "tag": "on",
             "params": {
@@ -144,7 +142,7 @@ TestCase {
 
     function test_configurationFixesChannelsOnce() {
         viewSpy.clear();
-        ignoreWarning("qrc:/views/Channellist.qml: No such file or directory");
+        Views.expectLoad(testCase, "Channellist");
         link.configurationReceived(configuration("HV-SUPPLY-MODEL-12345", 6));
         compare(main.numberOfChannels, 4);
         compare(main.deviceName, "HV-SUPPLY-MO");

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures/children.js" as Children
 
 // The home view inside the real root screen: its furniture, its grid and
@@ -10,10 +11,7 @@ TestCase {
     property var view: null
 
     function initTestCase() {
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
         // Shown in the test's window, so that pointer input reaches it.
         main.parent = testCase.parent;
         main.deviceName = "HV-TEST";
@@ -23,13 +21,6 @@ TestCase {
         main.command("openHomescreen");
         view = Children.find(main, "params").item;
         compare(main.currentView, "Home");
-    }
-
-    // Views of later work may not exist yet; the view slot reports them.
-    function expectView(name) {
-        if (Qt.createComponent("qrc:/views/" + name + ".qml").status === Component.Error)
-            ignoreWarning("qrc:/views/" + name + ".qml: No such file or directory");
-
     }
 
     function cell(index) {
@@ -109,7 +100,7 @@ TestCase {
         turn(1);
         turn(1);
         compare(current(), 2);
-        expectView("Channellist");
+        Views.expectLoad(testCase, "Channellist");
         mouseClick(cell(0));
         compare(main.currentView, "Channellist");
         compare(main.currentViewParams, {
@@ -129,7 +120,7 @@ TestCase {
 
     function test_openCurrent(data) {
         turn(1);
-        expectView("Oscilloscope");
+        Views.expectLoad(testCase, "Oscilloscope");
         press(data.cID);
         compare(main.currentView, "Oscilloscope");
     }

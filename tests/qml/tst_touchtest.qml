@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures/children.js" as Children
 
 // The touch test view inside the real root screen.
@@ -9,10 +10,7 @@ TestCase {
     property var view: null
 
     function initTestCase() {
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
         main.parent = testCase.parent;
     }
 

@@ -1,17 +1,13 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 
 // View switching and the commands that only change views.
 TestCase {
     id: testCase
 
     function initTestCase() {
-        // With no supply answering, the root screen opens the connection
-        // settings once after a second; that view is not part of the program yet.
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
     }
 
     function findLoader() {
@@ -42,7 +38,7 @@ TestCase {
         main.changeView("Probe", {
             "label": "a"
         });
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
+        Views.expectLoad(testCase, "Menu");
         main.command("openMenu");
         compare(main.currentView, "Menu");
         compare(main.previousView, "Probe");
@@ -50,7 +46,7 @@ TestCase {
         compare(main.currentView, "Probe");
         compare(findLoader().item.label, "a");
         compare(main.previousView, "Menu");
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
+        Views.expectLoad(testCase, "Menu");
         main.command("lastView");
         compare(main.currentView, "Menu");
         compare(main.currentViewParams, {
@@ -80,8 +76,7 @@ TestCase {
             "tag": "openHomescreen",
             "view": "Home",
             "params": {
-            },
-            "loads": true
+            }
         }, {
             "tag": "openMenu",
             "view": "Menu",
@@ -104,7 +99,8 @@ TestCase {
             "tag": "selectChannel",
             "view": "Channel",
             "params": {
-            }
+            },
+            "selection": "0.0.1"
         }, {
             "tag": "openOsci",
             "view": "Oscilloscope",
@@ -139,8 +135,7 @@ TestCase {
             "tag": "openTest",
             "view": "Test",
             "params": {
-            },
-            "loads": true
+            }
         }];
     }
 
@@ -148,8 +143,10 @@ TestCase {
         main.changeView("Probe", {
             "label": "before"
         });
-        if (!data.loads)
-            ignoreWarning("qrc:/views/" + data.view + ".qml: No such file or directory");
+        Views.expectLoad(testCase, data.view);
+
+        if (data.selection)
+            main.setSelectedChannel(data.selection);
 
         main.command(data.tag);
         compare(main.currentView, data.view);

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures/views.js" as Views
 import "fixtures"
 import "qrc:/components"
 
@@ -9,10 +10,7 @@ TestCase {
     id: testCase
 
     function initTestCase() {
-        ignoreWarning("qrc:/views/Menu.qml: No such file or directory");
-        tryVerify(function() {
-            return main.currentView === "Menu";
-        }, 3000);
+        Views.waitForStart(testCase, main);
     }
 
     function init() {

@@ -24,6 +24,9 @@ private slots:
     void cleanupTestCase();
     void keysAndWheelReachTheScreen();
     void channelKeysSwitchAndLedsFollow();
+    void channelLeds_data();
+    void channelLeds();
+    void fanFeedConvertsUnits();
     void standbySwitchesOffAndFirstReleaseOnlyWakes();
 
 private:
@@ -213,6 +216,85 @@ void tst_PanelDevice::channelKeysSwitchAndLedsFollow()
         QTRY_COMPARE_WITH_TIMEOUT(led("LED_POL" + channel + "_POS_NEG"), QString(polarity == "p" ? "1" : "0"), 3000);
     }
     QVERIFY(led("LED_POL0_POS_NEG") != led("LED_POL1_POS_NEG"));
+}
+
+void tst_PanelDevice::channelLeds_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("value");
+    // "7" is a mark the panel never writes: an LED that keeps it was left alone.
+    QTest::addColumn<QString>("onLed");
+    QTest::addColumn<QString>("okLed");
+    QTest::addColumn<QString>("polarityLed");
+
+    QTest::newRow("ok") << "0.0.2" << "Status.runningState" << "ok" << "1" << "1" << "7";
+    QTest::newRow("off") << "0.0.2" << "Status.runningState" << "off" << "0" << "1" << "7";
+    QTest::newRow("info") << "0.0.2" << "Status.runningState" << "info" << "blink" << "7" << "7";
+    QTest::newRow("error") << "0.0.2" << "Status.runningState" << "error" << "0" << "0" << "7";
+    QTest::newRow("errorInfo") << "0.0.2" << "Status.runningState" << "errorInfo" << "blink" << "0" << "7";
+    QTest::newRow("errorOn") << "0.0.2" << "Status.runningState" << "errorOn" << "1" << "0" << "7";
+    QTest::newRow("unknown state") << "0.0.2" << "Status.runningState" << "ramping" << "7" << "7" << "7";
+    QTest::newRow("device path") << "0.0" << "Status.runningState" << "ok" << "7" << "7" << "7";
+    QTest::newRow("positive") << "0.0.2" << "Setup.outputPolarity" << "p" << "7" << "7" << "1";
+    QTest::newRow("negative") << "0.0.2" << "Setup.outputPolarity" << "n" << "7" << "7" << "0";
+    QTest::newRow("unknown polarity") << "0.0.2" << "Setup.outputPolarity" << "x" << "7" << "7" << "7";
+}
+
+void tst_PanelDevice::channelLeds()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, item);
+    QFETCH(QString, value);
+    QFETCH(QString, onLed);
+    QFETCH(QString, okLed);
+    QFETCH(QString, polarityLed);
+
+    // No supply: the cache is fed directly, as the link would feed it.
+    Panel panel(SupplyProcess::freePort(), "_PANEL_", "_PANEL_");
+    QObject *cache = panel.child("addItem");
+    QVERIFY(cache);
+    for (const char *name : { "LED_HV2_YELLOW", "LED_OK2_GREEN", "LED_POL2_POS_NEG" })
+        writeFile(QStringLiteral("/sys/class/leds/%1/brightness").arg(name), "7");
+
+    QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item), Q_ARG(QVariant, value),
+                              Q_ARG(QVariant, ""), Q_ARG(QVariant, "1"));
+    // A blinking LED takes its first phase at the next tick of the blink clock.
+    QTest::qWait(400);
+    QSet<QString> seen;
+    for (int i = 0; i < 10; ++i) {
+        seen << led("LED_HV2_YELLOW");
+        QTest::qWait(100);
+    }
+    if (onLed == QLatin1String("blink"))
+        QCOMPARE(seen, (QSet<QString> { "0", "1" }));
+    else
+        QCOMPARE(seen, QSet<QString> { onLed });
+    QCOMPARE(led("LED_OK2_GREEN"), okLed);
+    QCOMPARE(led("LED_POL2_POS_NEG"), polarityLed);
+}
+
+void tst_PanelDevice::fanFeedConvertsUnits()
+{
+    Panel panel(SupplyProcess::freePort(), "_PANEL_", "_PANEL_");
+    QObject *cache = panel.child("addItem");
+    QVERIFY(cache);
+    const auto report = [&](const QString &path, const QString &item, const QString &value, const QString &unit) {
+        QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item),
+                                  Q_ARG(QVariant, value), Q_ARG(QVariant, unit), Q_ARG(QVariant, "1"));
+    };
+    panel.root()->setProperty("numberOfChannels", 4);
+    report("0.0", "Status.temperature", "35", "°C");
+    // Every channel at its nominal voltage and current, reported in other units.
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        report("0.0." + channel, "Status.voltageMeasure", "3000", "V");
+        report("0.0." + channel, "Status.voltageNominal", "3", "kV");
+        report("0.0." + channel, "Status.currentMeasure", "2000", "µA");
+        report("0.0." + channel, "Status.currentNominal", "2", "mA");
+    }
+    panel.call("feedFan");
+    QCOMPARE(readFile("/sys/class/pwm/pwmchip0/pwm0/duty_cycle"), QByteArray("532000\n"));
+    QCOMPARE(led("FAN"), QStringLiteral("1"));
 }
 
 void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()

@@ -1,9 +1,11 @@
+#include "osciseries.h"
 #include "revision.h"
 #include "startup.h"
 
 #include <QApplication>
 #include <QColor>
 #include <QDebug>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickView>
 
@@ -23,6 +25,9 @@ int main(int argc, char *argv[])
     loadPanelFonts();
 
     QObject::connect(view.engine(), &QQmlEngine::quit, &view, &QWindow::close);
+
+    OsciSeries osciSeries(&view);
+    view.rootContext()->setContextProperty(QStringLiteral("osciSeries"), &osciSeries);
 
     view.setTitle(QStringLiteral("Zandor control"));
     view.setSource(QUrl(QStringLiteral("qrc:/main.qml")));

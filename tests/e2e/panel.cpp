@@ -3,6 +3,7 @@
 #include "startup.h"
 
 #include <QCoreApplication>
+#include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QSettings>
@@ -25,6 +26,7 @@ Panel::Panel(quint16 port, const QString &user, const QString &password)
         settings.setValue(QStringLiteral("password"), password);
     }
     QObject::connect(m_view.engine(), &QQmlEngine::quit, &m_view, &QWindow::close);
+    m_view.rootContext()->setContextProperty(QStringLiteral("osciSeries"), &m_osciSeries);
     m_view.setSource(QUrl(QStringLiteral("qrc:/main.qml")));
     m_view.setResizeMode(QQuickView::SizeRootObjectToView);
     m_view.setColor(QColor(QStringLiteral("#404040")));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "osciseries.h"
+
 #include <QQuickItem>
 #include <QQuickView>
 #include <QVariant>
@@ -24,4 +26,5 @@ public:
 
 private:
     QQuickView m_view;
+    OsciSeries m_osciSeries { &m_view };
 };

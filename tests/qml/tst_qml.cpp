@@ -1,8 +1,9 @@
 // Runs the Qt Quick tests against the program's compiled interface: one
 // instance of the real root screen per test file is published as `main`.
+#include "osciseries.h"
 #include "startup.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -35,6 +36,7 @@ public slots:
 
     void qmlEngineAvailable(QQmlEngine *engine)
     {
+        engine->rootContext()->setContextProperty(QStringLiteral("osciSeries"), &m_osciSeries);
         QQmlComponent component(engine, QUrl(QStringLiteral("qrc:/main.qml")));
         QObject *root = component.create();
         if (!root)
@@ -42,8 +44,19 @@ public slots:
         root->setParent(engine);
         engine->rootContext()->setContextProperty(QStringLiteral("main"), root);
     }
+
+private:
+    OsciSeries m_osciSeries { nullptr };
 };
 
-QUICK_TEST_MAIN_WITH_SETUP(zandorqml, Setup)
+// Qt Charts draws through the widget module: the test runner must find a
+// widget application already made.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QTEST_SET_MAIN_SOURCE_PATH
+    Setup setup;
+    return quick_test_main_with_setup(argc, argv, "zandorqml", QUICK_TEST_SOURCE_DIR, &setup);
+}
 
 #include "tst_qml.moc"

@@ -1,0 +1,96 @@
+#include "osciseries.h"
+
+#include <QSignalSpy>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QPieSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtTest>
+
+#include <memory>
+
+using namespace QtCharts;
+
+class tst_OsciSeries : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void replacesAllPoints_data();
+    void replacesAllPoints();
+    void ignoresWhatIsNoXySeries();
+    void nonPointLeavesSeriesUnchanged();
+};
+
+static QXYSeries *makeSeries(const QString &kind)
+{
+    if (kind == QLatin1String("line"))
+        return new QLineSeries;
+    return new QScatterSeries;
+}
+
+void tst_OsciSeries::replacesAllPoints_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QVariantList>("points");
+    QTest::addColumn<QVector<QPointF>>("expected");
+
+    const QVariantList three = { QPointF(1000, -2.5), QPointF(500, 7), QPoint(2000, 3) };
+    const QVector<QPointF> threeExpected = { QPointF(1000, -2.5), QPointF(500, 7), QPointF(2000, 3) };
+    QTest::newRow("line, three points in given order") << "line" << three << threeExpected;
+    QTest::newRow("scatter, three points in given order") << "scatter" << three << threeExpected;
+    QTest::newRow("line, empty list empties") << "line" << QVariantList() << QVector<QPointF>();
+    QTest::newRow("scatter, empty list empties") << "scatter" << QVariantList() << QVector<QPointF>();
+}
+
+void tst_OsciSeries::replacesAllPoints()
+{
+    QFETCH(QString, kind);
+    QFETCH(QVariantList, points);
+    QFETCH(QVector<QPointF>, expected);
+
+    OsciSeries feeder(nullptr);
+    std::unique_ptr<QXYSeries> series(makeSeries(kind));
+    series->append({ QPointF(1, 1), QPointF(2, 2), QPointF(3, 3), QPointF(4, 4) });
+    QSignalSpy replaced(series.get(), &QXYSeries::pointsReplaced);
+    QSignalSpy added(series.get(), &QXYSeries::pointAdded);
+    QSignalSpy removed(series.get(), &QXYSeries::pointRemoved);
+
+    feeder.update(series.get(), points);
+
+    QCOMPARE(series->pointsVector(), expected);
+    QCOMPARE(replaced.count(), 1);
+    QCOMPARE(added.count(), 0);
+    QCOMPARE(removed.count(), 0);
+}
+
+void tst_OsciSeries::ignoresWhatIsNoXySeries()
+{
+    OsciSeries feeder(nullptr);
+    QTest::ignoreMessage(QtWarningMsg, "OsciSeries: no line or scatter series to update");
+    feeder.update(nullptr, { QPointF(1, 2) });
+
+    QPieSeries pie;
+    pie.append(QStringLiteral("slice"), 3);
+    QTest::ignoreMessage(QtWarningMsg, "OsciSeries: no line or scatter series to update");
+    feeder.update(&pie, { QPointF(1, 2) });
+    QCOMPARE(pie.count(), 1);
+    QCOMPARE(pie.slices().at(0)->value(), 3.0);
+}
+
+void tst_OsciSeries::nonPointLeavesSeriesUnchanged()
+{
+    OsciSeries feeder(nullptr);
+    QLineSeries series;
+    series.append(5, 6);
+    QSignalSpy replaced(&series, &QXYSeries::pointsReplaced);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^OsciSeries: not a point, series left unchanged:"));
+    feeder.update(&series, { QPointF(1, 2), QStringLiteral("7") });
+
+    QCOMPARE(series.pointsVector(), QVector<QPointF>({ QPointF(5, 6) }));
+    QCOMPARE(replaced.count(), 0);
+}
+
+QTEST_MAIN(tst_OsciSeries)
+
+#include "tst_osciseries.moc"

@@ -51,9 +51,9 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitFor([&] { return panel.property("numberOfChannels").toInt() > 0; }, 10000))
         return 1;
     // The program sets its own cycle at login; this is what the oscilloscope does.
-    panel.call("command", { QStringLiteral("ChangeCycleTime"), QVariantMap { { "cycleTime", cycle } } });
+    panel.command(QStringLiteral("ChangeCycleTime"), { { "cycleTime", cycle } });
     if (!command.isEmpty())
-        panel.call("command", { command });
+        panel.command(command);
     QTest::qWait(3000);
 
     const double cpuBefore = cpuSeconds();

@@ -19,6 +19,10 @@ public:
     QQuickView &view() { return m_view; }
     QVariant property(const char *name) const { return root()->property(name); }
     QVariant call(const char *function, const QVariantList &arguments = {});
+    QVariant command(const QString &name, const QVariantMap &params = {})
+    {
+        return call("command", { name, params });
+    }
     // The root screen's child with the given member, e.g. the link by "appendQueue".
     QObject *child(const char *member) const;
 

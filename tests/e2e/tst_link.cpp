@@ -137,7 +137,7 @@ void tst_Link::commandsWhileDownLeadTheStartBatch()
     Panel panel(port);
     QTRY_VERIFY_WITH_TIMEOUT(!panel.call("getObjectState", { "ethernetStatus" }).toString().isEmpty(), 5000);
     panel.call("setItemValue", { "0.0.2", "Control.on", 1, "" });
-    panel.call("command", { "lumaCommand", QVariantMap { { "mode", "On" }, { "path", "0.0.3_Control.on" } } });
+    panel.command("lumaCommand", { { "mode", "On" }, { "path", "0.0.3_Control.on" } });
 
     SupplyProcess supply;
     QVERIFY(supply.start(port));

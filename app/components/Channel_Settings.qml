@@ -18,7 +18,7 @@ Item {
     }
 
     Repeater {
-        model: 3
+        model: root.labels
 
         Item {
             y: index * 15
@@ -33,7 +33,7 @@ Item {
 
             Text {
                 y: 1
-                text: root.labels[index]
+                text: modelData
                 color: "#EEEEEE"
                 font.family: font.name
                 font.pixelSize: main.fontDefaultSize - 1

@@ -1,3 +1,4 @@
+#include "devicefiles.h"
 #include "buttonworker.h"
 
 #include <QDir>
@@ -31,19 +32,6 @@ static const QList<int> allGpios = { 168, 176, 167, 171, 165, 164, 163, 162, 40,
 static QString gpioDir(int gpio)
 {
     return QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/gpio/gpio%1").arg(gpio);
-}
-
-static void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-}
-
-static QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void tst_ButtonWorker::init()

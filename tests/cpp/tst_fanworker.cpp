@@ -1,3 +1,4 @@
+#include "devicefiles.h"
 #include "fanworker.h"
 
 #include <QDir>
@@ -27,19 +28,6 @@ static const QString enableFile = pwmChip + QLatin1String("/pwm0/enable");
 static const QString powerFile = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/FAN/brightness");
 
 static const QByteArray untouched = "x";
-
-static void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-}
-
-static QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 static QVariant numbers(std::initializer_list<double> values)
 {

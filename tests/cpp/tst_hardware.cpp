@@ -1,3 +1,4 @@
+#include "devicefiles.h"
 #include "hardware.h"
 
 #include <QDir>
@@ -45,20 +46,6 @@ static const QString homeKey = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/gpi
 // Every key but "rt_bt" (40), which is left for the key thread to export.
 static const QList<int> presentGpios = { 168, 176, 167, 171, 165, 164, 163, 162, 6 };
 static const QByteArray untouched = "x";
-
-static void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(content);
-}
-
-static QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // Pressing keeps the open handle of the key thread valid.
 static void pressHomeKey()

@@ -1,3 +1,4 @@
+#include "devicefiles.h"
 #include "ledworker.h"
 
 #include <QDir>
@@ -41,12 +42,6 @@ static QString brightness(const QString &device)
     return QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/") + device + QLatin1String("/brightness");
 }
 
-static QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // The devices whose file no longer holds the initial content.
 static QStringList changedDevices()
 {
@@ -61,12 +56,8 @@ static QStringList changedDevices()
 void tst_LedWorker::init()
 {
     QDir(m_root).removeRecursively();
-    for (const QString &device : devices) {
-        QVERIFY(QDir().mkpath(m_root + QLatin1String("/sys/class/leds/") + device));
-        QFile file(brightness(device));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(untouched);
-    }
+    for (const QString &device : devices)
+        writeFile(brightness(device), untouched);
     m_worker.reset(new LedWorker);
     QVERIFY(blinkTimer());
 }

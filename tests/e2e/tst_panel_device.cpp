@@ -1,5 +1,6 @@
 // The device build's root screen against the virtual supply and a fake
 // panel device tree: keys, wheel, channel LEDs and display standby.
+#include "devicefiles.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
@@ -31,8 +32,8 @@ private slots:
 
 private:
     QString device(const QString &path) const { return QStringLiteral(ZANDOR_DEVICE_ROOT) + path; }
-    void writeFile(const QString &path, const QByteArray &content);
-    QByteArray readFile(const QString &path) const;
+    void write(const QString &path, const QByteArray &content) { writeFile(device(path), content); }
+    QByteArray read(const QString &path) const { return readFile(device(path)); }
     void press(int gpio);
     void release(int gpio);
     void turnWheel(int value);
@@ -47,34 +48,20 @@ static const QStringList leds = { "LED_HV0_YELLOW", "LED_HV1_YELLOW", "LED_HV2_Y
 static const QList<int> gpios = { 168, 176, 167, 171, 165, 164, 163, 162, 40, 6 };
 enum Gpio { SoftKey2 = 176, Channel1 = 164, Channel2 = 163, WheelKey = 40, HomeKey = 6 };
 
-void tst_PanelDevice::writeFile(const QString &path, const QByteArray &content)
-{
-    // In place, as sysfs is written: the key thread keeps its file open.
-    QFile file(device(path));
-    QVERIFY2(file.open(QIODevice::ReadWrite | QIODevice::Truncate), qPrintable(path));
-    file.write(content);
-}
-
-QByteArray tst_PanelDevice::readFile(const QString &path) const
-{
-    QFile file(device(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString tst_PanelDevice::led(const QString &name) const
 {
-    return QString::fromLatin1(readFile("/sys/class/leds/" + name + "/brightness")).trimmed();
+    return QString::fromLatin1(read("/sys/class/leds/" + name + "/brightness")).trimmed();
 }
 
 void tst_PanelDevice::press(int gpio)
 {
-    writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "0\n");
+    write(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "0\n");
     QTest::qWait(150);
 }
 
 void tst_PanelDevice::release(int gpio)
 {
-    writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
+    write(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
     QTest::qWait(150);
 }
 
@@ -90,21 +77,15 @@ void tst_PanelDevice::turnWheel(int value)
 void tst_PanelDevice::initTestCase()
 {
     QDir(device("")).removeRecursively();
-    for (const QString &name : leds) {
-        QVERIFY(QDir().mkpath(device("/sys/class/leds/" + name)));
-        writeFile("/sys/class/leds/" + name + "/brightness", "0\n");
-    }
-    for (int gpio : gpios) {
-        QVERIFY(QDir().mkpath(device(QStringLiteral("/sys/class/gpio/gpio%1").arg(gpio))));
-        writeFile(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
-    }
-    writeFile("/sys/class/gpio/export", "");
-    QVERIFY(QDir().mkpath(device("/sys/class/pwm/pwmchip0/pwm0")));
+    for (const QString &name : leds)
+        write("/sys/class/leds/" + name + "/brightness", "0\n");
+    for (int gpio : gpios)
+        write(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
+    write("/sys/class/gpio/export", "");
     for (const char *file : { "/sys/class/pwm/pwmchip0/export", "/sys/class/pwm/pwmchip0/pwm0/period",
                               "/sys/class/pwm/pwmchip0/pwm0/duty_cycle", "/sys/class/pwm/pwmchip0/pwm0/enable" })
-        writeFile(file, "");
-    QVERIFY(QDir().mkpath(device("/sys/class/backlight/backlight")));
-    writeFile("/sys/class/backlight/backlight/bl_power", "0\n");
+        write(file, "");
+    write("/sys/class/backlight/backlight/bl_power", "0\n");
     QVERIFY(QDir().mkpath(device("/dev/input")));
     QCOMPARE(::mkfifo(QFile::encodeName(device("/dev/input/event1")).constData(), 0600), 0);
     // Held open for writing all along, like a device that never goes away.
@@ -255,7 +236,7 @@ void tst_PanelDevice::channelLeds()
     QObject *cache = panel.child("addItem");
     QVERIFY(cache);
     for (const char *name : { "LED_HV2_YELLOW", "LED_OK2_GREEN", "LED_POL2_POS_NEG" })
-        writeFile(QStringLiteral("/sys/class/leds/%1/brightness").arg(name), "7");
+        write(QStringLiteral("/sys/class/leds/%1/brightness").arg(name), "7");
 
     QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item), Q_ARG(QVariant, value),
                               Q_ARG(QVariant, ""), Q_ARG(QVariant, "1"));
@@ -293,7 +274,7 @@ void tst_PanelDevice::fanFeedConvertsUnits()
         report("0.0." + channel, "Status.currentNominal", "2", "mA");
     }
     panel.call("feedFan");
-    QCOMPARE(readFile("/sys/class/pwm/pwmchip0/pwm0/duty_cycle"), QByteArray("532000\n"));
+    QCOMPARE(read("/sys/class/pwm/pwmchip0/pwm0/duty_cycle"), QByteArray("532000\n"));
     QCOMPARE(led("FAN"), QStringLiteral("1"));
 }
 
@@ -303,17 +284,17 @@ void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()
     QVERIFY(supply.start());
     Panel panel(supply.port(), "_PANEL_", "_PANEL_");
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
-    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
+    QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
     // The driver reports its state with a line end.
-    writeFile("/sys/class/backlight/backlight/bl_power", "0\n");
+    write("/sys/class/backlight/backlight/bl_power", "0\n");
 
     QTRY_VERIFY_WITH_TIMEOUT(!panel.property("displayIsOn").toBool(), 65000);
-    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("1"));
+    QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("1"));
 
     press(Channel2);
     release(Channel2);
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("displayIsOn").toBool(), 3000);
-    QCOMPARE(readFile("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
+    QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
     QTest::qWait(300);
     QVERIFY(!sent(supply, "0.0.2", "Control.on"));
 

@@ -62,6 +62,14 @@ void tst_Startup::startsShowsFixedWindowAndQuits()
     QVERIFY2(!matches.hasNext(), "the start-up line was written more than once");
     QCOMPARE(revision, sourceRevision());
     QVERIFY(revision != QLatin1String("00000000"));
+
+    // Written before any interface file loads, and the interface found
+    // every native type and object it uses while it was being created.
+    const int firstInterfaceLine = log.indexOf(QLatin1String("qrc:/"));
+    QVERIFY(firstInterfaceLine == -1 || firstInterfaceLine > log.indexOf(startLine));
+    static const QRegularExpression scriptError(
+            QStringLiteral("ReferenceError|TypeError|is not defined|is not a type|module .* is not installed"));
+    QVERIFY2(!scriptError.match(log).hasMatch(), qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

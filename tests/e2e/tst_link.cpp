@@ -21,6 +21,7 @@ private slots:
     void silentSupplyIsReopened();
     void wrongCredentials();
     void malformedFramesChangeNothing();
+    void newAddressReconnects();
 };
 
 static QJsonArray requestPackets(const QJsonValue &frame)
@@ -222,6 +223,22 @@ void tst_Link::malformedFramesChangeNothing()
     QCOMPARE(panel.property("numberOfChannels").toInt(), channels);
     QCOMPARE(panel.property("deviceName").toString(), model);
     QVERIFY(!panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" }).toString().isEmpty());
+}
+
+void tst_Link::newAddressReconnects()
+{
+    SupplyProcess first;
+    SupplyProcess second;
+    QVERIFY(first.start());
+    QVERIFY(second.start());
+    Panel panel(first.port());
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+
+    panel.call("setRemoteConfig", { "port", QString::number(second.port()) });
+    QTRY_COMPARE_WITH_TIMEOUT(count(second.received(), "login"), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QCOMPARE(panel.call("getRemoteConfig", { "port" }).toString(), QString::number(second.port()));
+    QCOMPARE(count(first.received(), "login"), 1);
 }
 
 QTEST_MAIN(tst_Link)

@@ -11,8 +11,9 @@ Item {
     width: 120
     height: 50
 
+    // Not "font": inside the rows that name is the texts' own font.
     FontLoader {
-        id: font
+        id: regularFont
 
         source: "../" + main.fontDefault
     }
@@ -35,7 +36,7 @@ Item {
                 y: 1
                 text: modelData
                 color: "#EEEEEE"
-                font.family: font.name
+                font.family: regularFont.name
                 font.pixelSize: main.fontDefaultSize - 1
             }
 
@@ -45,7 +46,7 @@ Item {
                 y: 1
                 text: root.values[index]
                 color: "#EEEEEE"
-                font.family: font.name
+                font.family: regularFont.name
                 font.pixelSize: main.fontDefaultSize - 1
             }
 

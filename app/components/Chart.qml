@@ -21,7 +21,9 @@ Item {
     // answers: cached values would otherwise be drawn as fresh ones.
     property bool started: false
 
-    function addPoint(type, value) {
+    // One sampling tick passes one time for both points, so the time axis
+    // moves once per tick.
+    function addPoint(type, value, time) {
         const kept = samples[type];
         if (kept === undefined) {
             console.warn("Chart: unknown point type", type);
@@ -35,7 +37,7 @@ Item {
             console.warn("Chart: ignoring the value", value[1], "of", cID, type);
             return ;
         }
-        const now = Date.now();
+        const now = time === undefined ? Date.now() : time;
         const start = now - windowMs;
         timeAxis.min = new Date(start);
         timeAxis.max = new Date(now);
@@ -110,8 +112,9 @@ Item {
         repeat: true
         running: root.started && main.connected
         onTriggered: {
-            root.addPoint("voltage", main.getItemValue(root.cID, "Status.voltageMeasure"));
-            root.addPoint("current", main.getItemValue(root.cID, "Status.currentMeasure"));
+            const now = Date.now();
+            root.addPoint("voltage", main.getItemValue(root.cID, "Status.voltageMeasure"), now);
+            root.addPoint("current", main.getItemValue(root.cID, "Status.currentMeasure"), now);
         }
     }
 

@@ -12,7 +12,8 @@
 
 #include <cstdio>
 
-static double microsecondsPerUpdate(QObject *cache, const QString &path, const QString &item, int updates)
+static double microsecondsPerUpdate(QObject *cache, const QString &path, const QString &item,
+                                    int updates)
 {
     QElapsedTimer timer;
     timer.start();
@@ -44,10 +45,14 @@ int main(int argc, char *argv[])
     QTest::qWait(500);
 
     // Warm-up, then the figures.
-    microsecondsPerUpdate(cache, QStringLiteral("0.0.1"), QStringLiteral("Status.voltageMeasure"), 500);
-    const double channel = microsecondsPerUpdate(cache, QStringLiteral("0.0.1"), QStringLiteral("Status.voltageMeasure"), updates);
-    const double device = microsecondsPerUpdate(cache, QStringLiteral("0.0"), QStringLiteral("Status.temperature"), updates);
-    std::printf("fan-out on the channel list: %.1f us per channel item update, %.1f us per device item update (%d updates each)\n",
+    microsecondsPerUpdate(cache, QStringLiteral("0.0.1"), QStringLiteral("Status.voltageMeasure"),
+                          500);
+    const double channel = microsecondsPerUpdate(cache, QStringLiteral("0.0.1"),
+                                                 QStringLiteral("Status.voltageMeasure"), updates);
+    const double device = microsecondsPerUpdate(cache, QStringLiteral("0.0"),
+                                                QStringLiteral("Status.temperature"), updates);
+    std::printf("fan-out on the channel list: %.1f us per channel item update, %.1f us per device "
+                "item update (%d updates each)\n",
                 channel, device, updates);
     return 0;
 }

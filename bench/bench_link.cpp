@@ -19,9 +19,15 @@
 
 static QString batch(int round)
 {
-    static const char *items[] = { "Status.voltageMeasure", "Status.currentMeasure", "Status.runningState",
-                                   "Status.on",             "Control.voltageSet",    "Control.currentSet",
-                                   "Status.constantVoltage", "Status.constantCurrent", "Event.trip",
+    static const char *items[] = { "Status.voltageMeasure",
+                                   "Status.currentMeasure",
+                                   "Status.runningState",
+                                   "Status.on",
+                                   "Control.voltageSet",
+                                   "Control.currentSet",
+                                   "Status.constantVoltage",
+                                   "Status.constantCurrent",
+                                   "Event.trip",
                                    "Error.voltageLimit" };
     QJsonArray packets;
     for (int channel = 0; channel < 4; ++channel) {
@@ -30,15 +36,19 @@ static QString batch(int round)
                     { "e", "itemUpdated" },
                     { "d",
                       QJsonObject { { "i", item },
-                                    { "p", QJsonObject { { "l", "0" }, { "a", "0" }, { "c", QString::number(channel) } } },
+                                    { "p",
+                                      QJsonObject { { "l", "0" },
+                                                    { "a", "0" },
+                                                    { "c", QString::number(channel) } } },
                                     { "v", QString::number(1000 + round % 7) },
                                     { "u", "V" },
                                     { "t", QString::number(1700000000 + round) } } } });
         }
     }
-    return QString::fromUtf8(QJsonDocument(QJsonArray { QJsonObject {
-                                                   { "i", "T" }, { "t", "info" }, { "c", packets } } })
-                                     .toJson(QJsonDocument::Compact));
+    return QString::fromUtf8(
+            QJsonDocument(
+                    QJsonArray { QJsonObject { { "i", "T" }, { "t", "info" }, { "c", packets } } })
+                    .toJson(QJsonDocument::Compact));
 }
 
 int main(int argc, char *argv[])

@@ -18,7 +18,8 @@ static double cpuSeconds()
 {
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
+            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 static double peakMiB()
@@ -61,8 +62,9 @@ int main(int argc, char *argv[])
     wall.start();
     QTest::qWait(seconds * 1000);
     const double share = (cpuSeconds() - cpuBefore) / (wall.nsecsElapsed() / 1e9);
-    std::printf("panel: %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core), peak RSS %.1f MiB\n",
-                qPrintable(channels), cycle, qPrintable(panel.property("currentView").toString()), share,
-                share * 100, peakMiB());
+    std::printf("panel: %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core), "
+                "peak RSS %.1f MiB\n",
+                qPrintable(channels), cycle, qPrintable(panel.property("currentView").toString()),
+                share, share * 100, peakMiB());
     return 0;
 }

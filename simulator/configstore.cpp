@@ -22,15 +22,16 @@ static void appendTextElement(QDomDocument &doc, QDomNode parent, const QString 
 void ConfigStore::reset()
 {
     QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
+    doc.appendChild(doc.createProcessingInstruction(
+            QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
     QDomElement root = appendElement(doc, doc, QStringLiteral("lumaConfig"));
     root.setAttribute(QStringLiteral("lastChanged"),
                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")));
     root.setAttribute(QStringLiteral("lastChangedBy"), QStringLiteral("zandorsim"));
 
-    QDomElement device = appendElement(doc, appendElement(doc, root, QStringLiteral("hardwareConfig")),
-                                       QStringLiteral("device"));
+    QDomElement device
+            = appendElement(doc, appendElement(doc, root, QStringLiteral("hardwareConfig")),
+                            QStringLiteral("device"));
     device.setAttribute(QStringLiteral("id"), QStringLiteral("0-0"));
     device.setAttribute(QStringLiteral("displayStandby"), QString::number(m_standbyMinutes));
     device.setAttribute(QStringLiteral("displayBrightness"), QStringLiteral("5"));
@@ -45,7 +46,8 @@ void ConfigStore::reset()
         QDomElement channel = appendElement(doc, device, QStringLiteral("channel"));
         channel.setAttribute(QStringLiteral("id"), i);
         channel.setAttribute(QStringLiteral("voltageMode"), QStringLiteral("6000"));
-        channel.setAttribute(QStringLiteral("polarity"), i % 2 ? QStringLiteral("n") : QStringLiteral("p"));
+        channel.setAttribute(QStringLiteral("polarity"),
+                             i % 2 ? QStringLiteral("n") : QStringLiteral("p"));
     }
 
     appendElement(doc, root, QStringLiteral("hardwareDetect"));
@@ -68,7 +70,7 @@ void ConfigStore::reset()
     QDomElement service = appendElement(doc, root, QStringLiteral("LUMAservice"));
     appendTextElement(doc, appendElement(doc, service, QStringLiteral("http")),
                       QStringLiteral("enable"), QStringLiteral("true"));
-    for (const char *tag : {"epics", "snmp", "halService"}) {
+    for (const char *tag : { "epics", "snmp", "halService" }) {
         appendTextElement(doc, appendElement(doc, root, QLatin1String(tag)),
                           QStringLiteral("enable"), QStringLiteral("true"));
     }
@@ -88,7 +90,9 @@ bool ConfigStore::replace(const QByteArray &xml, QString *error)
     int column = 0;
     if (!doc.setContent(xml, &message, &line, &column)) {
         *error = QStringLiteral("configuration is not well-formed XML (line %1, column %2: %3)")
-                     .arg(line).arg(column).arg(message);
+                         .arg(line)
+                         .arg(column)
+                         .arg(message);
         return false;
     }
     if (doc.documentElement().tagName() != QLatin1String("lumaConfig")) {
@@ -101,9 +105,10 @@ bool ConfigStore::replace(const QByteArray &xml, QString *error)
 
 QDomElement ConfigStore::configDevice() const
 {
-    const QDomElement hardware = m_document.documentElement().firstChildElement(QStringLiteral("hardwareConfig"));
-    for (QDomElement device = hardware.firstChildElement(QStringLiteral("device")); !device.isNull();
-         device = device.nextSiblingElement(QStringLiteral("device"))) {
+    const QDomElement hardware
+            = m_document.documentElement().firstChildElement(QStringLiteral("hardwareConfig"));
+    for (QDomElement device = hardware.firstChildElement(QStringLiteral("device"));
+         !device.isNull(); device = device.nextSiblingElement(QStringLiteral("device"))) {
         if (device.attribute(QStringLiteral("id")) == QLatin1String("0-0"))
             return device;
     }
@@ -116,8 +121,8 @@ QString ConfigStore::configured(const QString &attribute, int channel) const
     if (channel < 0)
         return device.attribute(attribute);
     const QString id = QString::number(channel);
-    for (QDomElement element = device.firstChildElement(QStringLiteral("channel")); !element.isNull();
-         element = element.nextSiblingElement(QStringLiteral("channel"))) {
+    for (QDomElement element = device.firstChildElement(QStringLiteral("channel"));
+         !element.isNull(); element = element.nextSiblingElement(QStringLiteral("channel"))) {
         if (element.attribute(QStringLiteral("id")) == id)
             return element.attribute(attribute);
     }

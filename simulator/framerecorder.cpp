@@ -14,7 +14,9 @@ void FrameRecorder::record(const QString &direction, const QString &frame)
 {
     if (!m_file.isOpen())
         return;
-    const QJsonObject line{{"dir", direction}, {"frame", frame}, {"ms", m_clock.elapsed()}};
+    const QJsonObject line { { "dir", direction },
+                             { "frame", frame },
+                             { "ms", m_clock.elapsed() } };
     m_file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
     m_file.flush();
 }

@@ -7,7 +7,7 @@
 void ItemModel::define(const QString &path, const QString &item, const QString &value,
                        const QString &unit)
 {
-    m_items[path][item] = ItemValue{value, unit, now()};
+    m_items[path][item] = ItemValue { value, unit, now() };
 }
 
 bool ItemModel::contains(const QString &path, const QString &item) const
@@ -83,14 +83,15 @@ QVector<ItemKey> ItemModel::match(const QString &line, const QString &address,
     for (auto it = m_items.constBegin(); it != m_items.constEnd(); ++it) {
         if (!it->contains(item))
             continue;
-        const QStringList levels = it.key().isEmpty() ? QStringList() : it.key().split(QLatin1Char('.'));
+        const QStringList levels
+                = it.key().isEmpty() ? QStringList() : it.key().split(QLatin1Char('.'));
         if (levels.size() != pattern.size())
             continue;
         bool matches = true;
         for (int i = 0; i < levels.size() && matches; ++i)
             matches = levelMatches(pattern.at(i), levels.at(i));
         if (matches)
-            result.append(ItemKey{it.key(), item});
+            result.append(ItemKey { it.key(), item });
     }
     return result;
 }
@@ -112,5 +113,5 @@ void ItemModel::markChanged(const QString &path, const QString &item)
     if (m_changed.contains(key))
         return;
     m_changed.insert(key);
-    m_changes.append(ItemKey{path, item});
+    m_changes.append(ItemKey { path, item });
 }

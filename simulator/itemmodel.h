@@ -39,8 +39,8 @@ public:
 
     // Items whose path matches line/address/channel ("*" any, "" leaves the
     // level out, all empty the service itself) and whose name is item.
-    QVector<ItemKey> match(const QString &line, const QString &address,
-                           const QString &channel, const QString &item) const;
+    QVector<ItemKey> match(const QString &line, const QString &address, const QString &channel,
+                           const QString &item) const;
 
     QVector<ItemKey> takeChanges();
 

@@ -31,8 +31,8 @@ bool readInt(const QCommandLineParser &parser, const QString &name, int min, int
     *value = parser.value(name).toInt(&ok);
     if (ok && *value >= min && *value <= max)
         return true;
-    std::fprintf(stderr, "zandorsim: --%s must be a whole number from %d to %d\n",
-                 qPrintable(name), min, max);
+    std::fprintf(stderr, "zandorsim: --%s must be a whole number from %d to %d\n", qPrintable(name),
+                 min, max);
     return false;
 }
 
@@ -47,20 +47,24 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral("Virtual four-channel high-voltage supply."));
     parser.addHelpOption();
     parser.addOptions({
-        {"host", "Address to listen on.", "address", "127.0.0.1"},
-        {"port", "Port to listen on; 0 picks a free one.", "port", "8080"},
-        {"channels", "Number of channels (1-6).", "count", "4"},
-        {"record", "Write every frame received and sent to this file, one JSON line each.", "file"},
-        {"seed", "Seed of the measurement noise.", "number"},
-        {"cycle", "Initial push cycle in milliseconds.", "ms", "250"},
-        {"standby", "Display standby time in minutes in the configuration (0 = off).", "minutes", "0"},
-        {"garbage", "Send each logged-in client a malformed frame every so often (0 = never).", "ms", "0"},
+            { "host", "Address to listen on.", "address", "127.0.0.1" },
+            { "port", "Port to listen on; 0 picks a free one.", "port", "8080" },
+            { "channels", "Number of channels (1-6).", "count", "4" },
+            { "record", "Write every frame received and sent to this file, one JSON line each.",
+              "file" },
+            { "seed", "Seed of the measurement noise.", "number" },
+            { "cycle", "Initial push cycle in milliseconds.", "ms", "250" },
+            { "standby", "Display standby time in minutes in the configuration (0 = off).",
+              "minutes", "0" },
+            { "garbage", "Send each logged-in client a malformed frame every so often (0 = never).",
+              "ms", "0" },
     });
     parser.process(app);
 
     int port = 0, channels = 0, cycle = 0, standby = 0, garbage = 0;
     if (!readInt(parser, "port", 0, 65535, &port) || !readInt(parser, "channels", 1, 6, &channels)
-        || !readInt(parser, "cycle", 10, 60000, &cycle) || !readInt(parser, "standby", 0, 1440, &standby)
+        || !readInt(parser, "cycle", 10, 60000, &cycle)
+        || !readInt(parser, "standby", 0, 1440, &standby)
         || !readInt(parser, "garbage", 0, 60000, &garbage)) {
         return 2;
     }
@@ -91,8 +95,8 @@ int main(int argc, char *argv[])
     Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
     server.setGarbageInterval(garbage);
     if (!server.listen(host, quint16(port))) {
-        std::fprintf(stderr, "zandorsim: cannot listen on %s:%d: %s\n", qPrintable(host.toString()), port,
-                     qPrintable(server.errorString()));
+        std::fprintf(stderr, "zandorsim: cannot listen on %s:%d: %s\n", qPrintable(host.toString()),
+                     port, qPrintable(server.errorString()));
         return 1;
     }
 
@@ -105,7 +109,8 @@ int main(int argc, char *argv[])
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
 
-    std::printf("zandorsim listening on %s:%u\n", qPrintable(host.toString()), unsigned(server.port()));
+    std::printf("zandorsim listening on %s:%u\n", qPrintable(host.toString()),
+                unsigned(server.port()));
     std::fflush(stdout);
     return app.exec();
 }

@@ -20,11 +20,12 @@ const QString Response = QStringLiteral("response");
 const int MaxFrameSize = 1 << 20;
 const qint64 MaxMessageSize = 16 << 20;
 
-const QHash<QString, QString> Users = {{"kiwi", "kiwi"}, {"_PANEL_", "_PANEL_"}};
+const QHash<QString, QString> Users = { { "kiwi", "kiwi" }, { "_PANEL_", "_PANEL_" } };
 
 QString newTicket()
 {
-    return QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, QLatin1Char('0'));
+    return QString::number(QRandomGenerator::system()->generate64(), 16)
+            .rightJustified(16, QLatin1Char('0'));
 }
 
 // Reads an optional string field; false when present with another type.
@@ -91,11 +92,14 @@ void Server::accept()
         m_sessions.insert(socket, Session());
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, socket](const QString &text) { handleText(socket, text); });
-        connect(socket, &QWebSocket::binaryMessageReceived, this, [this, socket](const QByteArray &data) {
-            if (m_recorder)
-                m_recorder->record(QStringLiteral("in"), QString::fromLatin1(data.toBase64()));
-            sendBatch(socket, Response, {errorPacket(QStringLiteral("binary frames are not supported"))});
-        });
+        connect(socket, &QWebSocket::binaryMessageReceived, this,
+                [this, socket](const QByteArray &data) {
+                    if (m_recorder)
+                        m_recorder->record(QStringLiteral("in"),
+                                           QString::fromLatin1(data.toBase64()));
+                    sendBatch(socket, Response,
+                              { errorPacket(QStringLiteral("binary frames are not supported")) });
+                });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] { disconnected(socket); });
     }
 }
@@ -112,24 +116,28 @@ void Server::handleText(QWebSocket *socket, const QString &text)
     if (m_recorder)
         m_recorder->record(QStringLiteral("in"), text);
     if (text.size() > MaxFrameSize) {
-        sendBatch(socket, Response, {errorPacket(QStringLiteral("frame of %1 characters exceeds the limit of %2")
-                                                     .arg(text.size()).arg(MaxFrameSize))});
+        sendBatch(socket, Response,
+                  { errorPacket(QStringLiteral("frame of %1 characters exceeds the limit of %2")
+                                        .arg(text.size())
+                                        .arg(MaxFrameSize)) });
         return;
     }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &parseError);
     if (!document.isObject()) {
         const QString reason = parseError.error != QJsonParseError::NoError
-            ? QStringLiteral("frame is not JSON: %1").arg(parseError.errorString())
-            : QStringLiteral("frame is not a JSON object");
-        sendBatch(socket, Response, {errorPacket(reason)});
+                ? QStringLiteral("frame is not JSON: %1").arg(parseError.errorString())
+                : QStringLiteral("frame is not a JSON object");
+        sendBatch(socket, Response, { errorPacket(reason) });
         return;
     }
     const QJsonObject envelope = document.object();
     QString type;
     QString ticket;
-    if (!stringField(envelope, QStringLiteral("t"), &type) || !stringField(envelope, QStringLiteral("i"), &ticket)) {
-        sendBatch(socket, Response, {errorPacket(QStringLiteral("envelope keys \"t\" and \"i\" must be strings"))});
+    if (!stringField(envelope, QStringLiteral("t"), &type)
+        || !stringField(envelope, QStringLiteral("i"), &ticket)) {
+        sendBatch(socket, Response,
+                  { errorPacket(QStringLiteral("envelope keys \"t\" and \"i\" must be strings")) });
         return;
     }
     if (type == QLatin1String("login")) {
@@ -140,7 +148,8 @@ void Server::handleText(QWebSocket *socket, const QString &text)
     Session &session = m_sessions[socket];
     if (socket->state() != QAbstractSocket::ConnectedState || session.ticket.isEmpty()
         || ticket != session.ticket) {
-        qWarning().noquote() << "Server: ignoring" << quoted(type) << "envelope with a ticket that is not current";
+        qWarning().noquote() << "Server: ignoring" << quoted(type)
+                             << "envelope with a ticket that is not current";
         return;
     }
     if (type == QLatin1String("logout")) {
@@ -149,20 +158,24 @@ void Server::handleText(QWebSocket *socket, const QString &text)
     } else if (type == QLatin1String("request")) {
         const QJsonValue packets = envelope.value(QStringLiteral("c"));
         const QJsonArray answers = packets.isArray()
-            ? handleRequest(packets.toArray())
-            : QJsonArray{errorPacket(QStringLiteral("request contents \"c\" must be an array"))};
+                ? handleRequest(packets.toArray())
+                : QJsonArray { errorPacket(
+                        QStringLiteral("request contents \"c\" must be an array")) };
         if (!answers.isEmpty())
             sendBatch(socket, Response, answers);
     } else if (type == QLatin1String("getConfig")) {
-        const QJsonObject answer{{"file", "lumaConfig.xml"},
-                                 {"d", QString::fromLatin1(m_supply->configuration().toBase64())}};
+        const QJsonObject answer { { "file", "lumaConfig.xml" },
+                                   { "d",
+                                     QString::fromLatin1(m_supply->configuration().toBase64()) } };
         sendText(socket, QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)));
     } else if (type == QLatin1String("setConfig")) {
         const QJsonObject error = setConfig(envelope);
         if (!error.isEmpty())
-            sendBatch(socket, Response, {error});
+            sendBatch(socket, Response, { error });
     } else {
-        sendBatch(socket, Response, {errorPacket(QStringLiteral("unknown envelope type \"%1\"").arg(quoted(type)))});
+        sendBatch(
+                socket, Response,
+                { errorPacket(QStringLiteral("unknown envelope type \"%1\"").arg(quoted(type))) });
     }
 }
 
@@ -181,7 +194,7 @@ void Server::login(QWebSocket *socket, const QJsonObject &envelope)
     }
     Session &session = m_sessions[socket];
     session.ticket = newTicket();
-    const QJsonObject answer{{"t", Response}, {"i", session.ticket}};
+    const QJsonObject answer { { "t", Response }, { "i", session.ticket } };
     sendText(socket, QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)));
     updateClientCount();
 }
@@ -197,7 +210,8 @@ QJsonArray Server::handleRequest(const QJsonArray &packets)
         QString command;
         if (!packet.isObject() || !stringField(object, QStringLiteral("c"), &command)
             || !object.value(QStringLiteral("p")).isObject()) {
-            answers.append(errorPacket(QStringLiteral("command packet needs a command \"c\" and parameters \"p\"")));
+            answers.append(errorPacket(
+                    QStringLiteral("command packet needs a command \"c\" and parameters \"p\"")));
             continue;
         }
         const QJsonObject params = object.value(QStringLiteral("p")).toObject();
@@ -205,10 +219,12 @@ QJsonArray Server::handleRequest(const QJsonArray &packets)
             for (const QJsonValue &answer : itemCommand(command, params))
                 answers.append(answer);
         } else if (command == QLatin1String("fileList") || command == QLatin1String("downloadFile")
-                   || command == QLatin1String("uploadFile") || command == QLatin1String("unmount")) {
+                   || command == QLatin1String("uploadFile")
+                   || command == QLatin1String("unmount")) {
             answers.append(fileCommand(command, params));
         } else {
-            answers.append(errorPacket(QStringLiteral("unknown command \"%1\"").arg(quoted(command))));
+            answers.append(
+                    errorPacket(QStringLiteral("unknown command \"%1\"").arg(quoted(command))));
         }
     }
     return answers;
@@ -220,17 +236,22 @@ QJsonArray Server::itemCommand(const QString &command, const QJsonObject &params
     const QJsonObject levels = address.toObject();
     QString line, module, channel, item, unit;
     if (!(address.isObject() || address.isUndefined())
-        || !stringField(levels, QStringLiteral("l"), &line) || !stringField(levels, QStringLiteral("a"), &module)
-        || !stringField(levels, QStringLiteral("c"), &channel) || !stringField(params, QStringLiteral("i"), &item)
+        || !stringField(levels, QStringLiteral("l"), &line)
+        || !stringField(levels, QStringLiteral("a"), &module)
+        || !stringField(levels, QStringLiteral("c"), &channel)
+        || !stringField(params, QStringLiteral("i"), &item)
         || !stringField(params, QStringLiteral("u"), &unit) || item.isEmpty()) {
-        return {errorPacket(QStringLiteral("%1 needs an item name \"i\" and string fields \"l\", \"a\", \"c\", \"u\"")
-                                .arg(command))};
+        return { errorPacket(
+                QStringLiteral(
+                        "%1 needs an item name \"i\" and string fields \"l\", \"a\", \"c\", \"u\"")
+                        .arg(command)) };
     }
 
     const QVector<ItemKey> keys = m_supply->items().match(line, module, channel, item);
     const QString where = QStringLiteral("%1.%2.%3").arg(line, module, channel);
     if (keys.isEmpty())
-        return {errorPacket(QStringLiteral("%1: no item %2 at %3").arg(command, quoted(item), quoted(where)))};
+        return { errorPacket(
+                QStringLiteral("%1: no item %2 at %3").arg(command, quoted(item), quoted(where))) };
 
     QString value;
     if (command == QLatin1String("setItem")) {
@@ -240,7 +261,9 @@ QJsonArray Server::itemCommand(const QString &command, const QJsonObject &params
         else if (v.isDouble())
             value = QString::number(v.toDouble(), 'g', 12);
         else
-            return {errorPacket(QStringLiteral("setItem %1: value \"v\" must be a string or a number").arg(item))};
+            return { errorPacket(
+                    QStringLiteral("setItem %1: value \"v\" must be a string or a number")
+                            .arg(item)) };
     }
 
     QJsonArray answers;
@@ -248,7 +271,8 @@ QJsonArray Server::itemCommand(const QString &command, const QJsonObject &params
         if (command == QLatin1String("setItem")) {
             const QString error = m_supply->write(key, value, unit);
             if (!error.isEmpty()) {
-                answers.append(errorPacket(QStringLiteral("setItem at \"%1\": %2").arg(key.path, error)));
+                answers.append(
+                        errorPacket(QStringLiteral("setItem at \"%1\": %2").arg(key.path, error)));
                 continue;
             }
         }
@@ -260,9 +284,11 @@ QJsonArray Server::itemCommand(const QString &command, const QJsonObject &params
 QJsonObject Server::fileCommand(const QString &command, const QJsonObject &params)
 {
     QString type, drive, source, name;
-    const bool typed = command == QLatin1String("fileList") ? stringField(params, QStringLiteral("t"), &type)
-                                                            : stringField(params, QStringLiteral("i"), &type);
-    if (!typed || !stringField(params, QStringLiteral("d"), &drive) || !stringField(params, QStringLiteral("s"), &source)
+    const bool typed = command == QLatin1String("fileList")
+            ? stringField(params, QStringLiteral("t"), &type)
+            : stringField(params, QStringLiteral("i"), &type);
+    if (!typed || !stringField(params, QStringLiteral("d"), &drive)
+        || !stringField(params, QStringLiteral("s"), &source)
         || !stringField(params, QStringLiteral("n"), &name)) {
         return errorPacket(QStringLiteral("%1: parameters must be strings").arg(command));
     }
@@ -280,17 +306,19 @@ QJsonObject Server::fileCommand(const QString &command, const QJsonObject &param
     if (!result.error.isEmpty())
         return errorPacket(QStringLiteral("%1: %2").arg(command, result.error));
     if (command == QLatin1String("fileList"))
-        return {{"e", "fileList"}, {"d", QJsonArray::fromStringList(result.files)}};
-    return {{"e", "success"}, {"v", result.success}};
+        return { { "e", "fileList" }, { "d", QJsonArray::fromStringList(result.files) } };
+    return { { "e", "success" }, { "v", result.success } };
 }
 
 QJsonObject Server::setConfig(const QJsonObject &envelope)
 {
     const QJsonValue data = envelope.value(QStringLiteral("d"));
     if (!data.isString())
-        return errorPacket(QStringLiteral("setConfig: \"d\" must hold the configuration in base64"));
+        return errorPacket(
+                QStringLiteral("setConfig: \"d\" must hold the configuration in base64"));
     const auto decoded = QByteArray::fromBase64Encoding(
-        data.toString().toLatin1(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+            data.toString().toLatin1(),
+            QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
     if (decoded.decodingStatus != QByteArray::Base64DecodingStatus::Ok || decoded.decoded.isEmpty())
         return errorPacket(QStringLiteral("setConfig: \"d\" is not valid base64"));
     QString error;
@@ -317,10 +345,10 @@ void Server::keepAlive()
 {
     // The client reconnects after 5 s of silence; long cycle times must not
     // starve it.
-    const ItemKey time{QString(), QStringLiteral("System.time")};
+    const ItemKey time { QString(), QStringLiteral("System.time") };
     for (auto it = m_sessions.begin(); it != m_sessions.end(); ++it) {
         if (!it->ticket.isEmpty() && it->lastSent.hasExpired(1000))
-            sendBatch(it.key(), QStringLiteral("info"), {itemPacket(time)});
+            sendBatch(it.key(), QStringLiteral("info"), { itemPacket(time) });
     }
 }
 
@@ -360,7 +388,7 @@ void Server::sendText(QWebSocket *socket, const QString &text)
 
 void Server::sendBatch(QWebSocket *socket, const QString &type, const QJsonArray &packets)
 {
-    const QJsonArray batch{QJsonObject{{"t", type}, {"c", packets}}};
+    const QJsonArray batch { QJsonObject { { "t", type }, { "c", packets } } };
     sendText(socket, QString::fromUtf8(QJsonDocument(batch).toJson(QJsonDocument::Compact)));
 }
 
@@ -374,16 +402,22 @@ void Server::updateClientCount()
 
 QJsonObject Server::itemPacket(const ItemKey &key) const
 {
-    const QStringList levels = key.path.isEmpty() ? QStringList() : key.path.split(QLatin1Char('.'));
+    const QStringList levels
+            = key.path.isEmpty() ? QStringList() : key.path.split(QLatin1Char('.'));
     const ItemValue item = m_supply->items().item(key.path, key.item);
-    const QJsonObject address{{"l", levels.value(0)}, {"a", levels.value(1)}, {"c", levels.value(2)}};
-    const QJsonObject data{{"i", key.item}, {"p", address}, {"v", item.value}, {"u", item.unit},
-                           {"t", QString::number(item.time, 'f', 3)}};
-    return {{"e", "itemUpdated"}, {"d", data}};
+    const QJsonObject address { { "l", levels.value(0) },
+                                { "a", levels.value(1) },
+                                { "c", levels.value(2) } };
+    const QJsonObject data { { "i", key.item },
+                             { "p", address },
+                             { "v", item.value },
+                             { "u", item.unit },
+                             { "t", QString::number(item.time, 'f', 3) } };
+    return { { "e", "itemUpdated" }, { "d", data } };
 }
 
 QJsonObject Server::errorPacket(const QString &text)
 {
     qWarning().noquote() << "Server:" << text;
-    return {{"e", "error"}, {"v", text}};
+    return { { "e", "error" }, { "v", text } };
 }

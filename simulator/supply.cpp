@@ -12,21 +12,21 @@ const QString Service;
 const QString Device = QStringLiteral("0.0");
 
 // Selectable output modes: full-scale voltage (V) with its current (A).
-const double VoltageModes[] = {6000, 4000, 2000};
-const double CurrentModes[] = {0.001, 0.0015, 0.003};
+const double VoltageModes[] = { 6000, 4000, 2000 };
+const double CurrentModes[] = { 0.001, 0.0015, 0.003 };
 const QString VoltageModeList = QStringLiteral("6000,4000,2000");
 const QString CurrentModeList = QStringLiteral("0.001,0.0015,0.003");
 
 const double HardwareVoltageLimit = 6000; // V
-const double HardwareCurrentLimit = 3;    // mA
+const double HardwareCurrentLimit = 3; // mA
 const double VoltageRampMin = 1, VoltageRampMax = 1200; // V/s
 const double CurrentRampMin = 0.001, CurrentRampMax = 1; // mA/s
-const double Loads[] = {10e6, 20e6, 50e6, 4e6, 15e6, 30e6}; // ohms
+const double Loads[] = { 10e6, 20e6, 50e6, 4e6, 15e6, 30e6 }; // ohms
 
-const QStringList AdcSampleRates = {"500", "100", "60", "50", "25", "10", "5"};
-const QStringList DigitalFilters = {"1024", "512", "256", "64", "16", "1"};
-const QStringList Flags = {"lowCurrentRange", "externalInhibitActive", "currentTrip",
-                           "voltageLimitExceeded", "currentLimitExceeded"};
+const QStringList AdcSampleRates = { "500", "100", "60", "50", "25", "10", "5" };
+const QStringList DigitalFilters = { "1024", "512", "256", "64", "16", "1" };
+const QStringList Flags = { "lowCurrentRange", "externalInhibitActive", "currentTrip",
+                            "voltageLimitExceeded", "currentLimitExceeded" };
 
 QString format(double value)
 {
@@ -42,9 +42,9 @@ int channelIndex(const QString &path)
 // Scale of a unit in its base unit (V, A, s); 0 when unknown.
 double unitScale(const QString &unit)
 {
-    static const QHash<QString, double> scales = {
-        {"V", 1}, {"kV", 1e3}, {"mV", 1e-3}, {"A", 1}, {"mA", 1e-3}, {"µA", 1e-6},
-        {"uA", 1e-6}, {"nA", 1e-9}, {"s", 1}, {"ms", 1e-3}};
+    static const QHash<QString, double> scales
+            = { { "V", 1 },     { "kV", 1e3 },  { "mV", 1e-3 }, { "A", 1 }, { "mA", 1e-3 },
+                { "µA", 1e-6 }, { "uA", 1e-6 }, { "nA", 1e-9 }, { "s", 1 }, { "ms", 1e-3 } };
     return scales.value(unit);
 }
 
@@ -70,12 +70,13 @@ QString checkRange(const QString &item, double value, double min, double max, co
     if (value >= min && value <= max)
         return {};
     return QStringLiteral("%1: %2 %5 is outside %3 to %4 %5")
-        .arg(item, format(value), format(min), format(max), unit);
+            .arg(item, format(value), format(min), format(max), unit);
 }
 
 QString checkSwitch(const QString &item, double value)
 {
-    return value == 0 || value == 1 ? QString() : QStringLiteral("%1: only 0 or 1 allowed").arg(item);
+    return value == 0 || value == 1 ? QString()
+                                    : QStringLiteral("%1: only 0 or 1 allowed").arg(item);
 }
 
 } // namespace
@@ -105,9 +106,8 @@ Supply::Supply(int channels, quint32 seed, int cycleTimeMs, ConfigStore *config,
     m_items.takeChanges();
 
     m_timer.setInterval(20);
-    connect(&m_timer, &QTimer::timeout, this, [this] {
-        step(std::min<qint64>(m_elapsed.restart(), 200));
-    });
+    connect(&m_timer, &QTimer::timeout, this,
+            [this] { step(std::min<qint64>(m_elapsed.restart(), 200)); });
     m_elapsed.start();
     m_timer.start();
 }
@@ -231,7 +231,8 @@ void Supply::applyConfiguration()
             }
         }
         updateLimits(i);
-        m_detected.channels[i] = {format(c.voltageMode), c.polarity, VoltageModeList, CurrentModeList};
+        m_detected.channels[i]
+                = { format(c.voltageMode), c.polarity, VoltageModeList, CurrentModeList };
     }
     const QString adc = m_config->configured("adcSampleRate");
     if (AdcSampleRates.contains(adc))
@@ -310,10 +311,12 @@ QString Supply::write(const ItemKey &key, const QString &value, const QString &u
         return QStringLiteral("%1: \"%2\" is not a number").arg(item, value);
     const QString itemUnit = m_items.unit(key.path, item);
     if (!unit.isEmpty() && unit != itemUnit && !convertUnit(&number, unit, itemUnit))
-        return QStringLiteral("%1: unit \"%2\" does not convert to \"%3\"").arg(item, unit, itemUnit);
+        return QStringLiteral("%1: unit \"%2\" does not convert to \"%3\"")
+                .arg(item, unit, itemUnit);
 
     if (item == QLatin1String("Control.clearAll") || item == QLatin1String("Control.setValuesReset")
-        || item == QLatin1String("Control.factoryReset") || item == QLatin1String("Control.factorySystemReset")) {
+        || item == QLatin1String("Control.factoryReset")
+        || item == QLatin1String("Control.factorySystemReset")) {
         if (number != 1)
             return QStringLiteral("%1: write 1 to run it").arg(item);
         return writeCommand(key);
@@ -325,8 +328,9 @@ QString Supply::write(const ItemKey &key, const QString &value, const QString &u
 
     QString error;
     if (item == QLatin1String("Setup.cycleTime")) {
-        error = number == std::floor(number) ? checkRange(item, number, 10, 60000, itemUnit)
-                                             : QStringLiteral("%1: whole milliseconds only").arg(item);
+        error = number == std::floor(number)
+                ? checkRange(item, number, 10, 60000, itemUnit)
+                : QStringLiteral("%1: whole milliseconds only").arg(item);
     } else {
         error = checkSwitch(item, number);
     }
@@ -345,7 +349,8 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
     QString error;
     if (item == QLatin1String("Control.on")) {
         error = checkSwitch(item, number);
-        if (error.isEmpty() && number == 1 && m_items.value(path, "Control.emergency") == QLatin1String("1"))
+        if (error.isEmpty() && number == 1
+            && m_items.value(path, "Control.emergency") == QLatin1String("1"))
             error = QStringLiteral("channel %1: emergency off is active").arg(channel);
     } else if (item == QLatin1String("Control.emergency")) {
         error = checkSwitch(item, number);
@@ -363,8 +368,9 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
         if (number != 0 && number != 1 && number != 2 && number != 4)
             error = QStringLiteral("%1: only 0, 1, 2 or 4 allowed").arg(item);
     } else if (item == QLatin1String("Setup.delayedTripTime")) {
-        error = number == std::floor(number) ? checkRange(item, number, 1, 4095, unit)
-                                             : QStringLiteral("%1: whole milliseconds only").arg(item);
+        error = number == std::floor(number)
+                ? checkRange(item, number, 1, 4095, unit)
+                : QStringLiteral("%1: whole milliseconds only").arg(item);
     } else {
         error = QStringLiteral("%1 cannot be written on a channel").arg(item);
     }
@@ -399,7 +405,8 @@ QString Supply::writeCommand(const ItemKey &key)
     if (item == QLatin1String("Control.setValuesReset")) {
         for (int i = 0; i < m_channels.size(); ++i) {
             m_items.set(channelPath(i), "Control.voltageSet", "0");
-            m_items.set(channelPath(i), "Control.currentSet", m_items.value(channelPath(i), "Status.currentLimit"));
+            m_items.set(channelPath(i), "Control.currentSet",
+                        m_items.value(channelPath(i), "Status.currentLimit"));
         }
         return {};
     }
@@ -485,13 +492,17 @@ void Supply::step(double ms)
         const bool on = m_items.value(path, "Control.on") == QLatin1String("1");
         const double target = on ? m_items.number(path, "Control.voltageSet") : 0;
         if (c.ramp < target)
-            c.ramp = std::min(target, c.ramp + m_items.number(path, "Control.voltageRampspeedUp") * seconds);
+            c.ramp = std::min(
+                    target, c.ramp + m_items.number(path, "Control.voltageRampspeedUp") * seconds);
         else
-            c.ramp = std::max(target, c.ramp - m_items.number(path, "Control.voltageRampspeedDown") * seconds);
+            c.ramp = std::max(
+                    target,
+                    c.ramp - m_items.number(path, "Control.voltageRampspeedDown") * seconds);
 
         // The load takes V/R; above the set current the output holds the
         // current and the voltage gives way.
-        const double currentLimitVoltage = m_items.number(path, "Control.currentSet") / 1000 * c.loadOhm;
+        const double currentLimitVoltage
+                = m_items.number(path, "Control.currentSet") / 1000 * c.loadOhm;
         const bool limited = on && c.ramp > currentLimitVoltage;
         const double voltage = limited ? currentLimitVoltage : c.ramp;
         const double current = voltage / c.loadOhm * 1000; // mA

@@ -40,7 +40,7 @@ signals:
 private:
     struct Channel
     {
-        double ramp = 0;        // output of the ramp generator, volts
+        double ramp = 0; // output of the ramp generator, volts
         double loadOhm = 0;
         double currentLimitMs = 0; // time spent in current limitation
         double voltageMode = 0; // volts

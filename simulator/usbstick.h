@@ -10,7 +10,7 @@ class Supply;
 
 struct UsbResult
 {
-    QString error;   // empty on success
+    QString error; // empty on success
     QString success; // text for the operator
     QStringList files;
 };

@@ -18,16 +18,16 @@ struct Key
 
 // Polling order; the lines are active low.
 constexpr std::array<Key, 10> keys = { {
-    { "bb_bt1", 168 },
-    { "bb_bt2", 176 },
-    { "bb_bt3", 167 },
-    { "bb_bt4", 171 },
-    { "ch_bt0", 165 },
-    { "ch_bt1", 164 },
-    { "ch_bt2", 163 },
-    { "ch_bt3", 162 },
-    { "rt_bt", 40 },
-    { "home_bt", 6 },
+        { "bb_bt1", 168 },
+        { "bb_bt2", 176 },
+        { "bb_bt3", 167 },
+        { "bb_bt4", 171 },
+        { "ch_bt0", 165 },
+        { "ch_bt1", 164 },
+        { "ch_bt2", 163 },
+        { "ch_bt3", 162 },
+        { "rt_bt", 40 },
+        { "home_bt", 6 },
 } };
 
 const QByteArray exportPath = ZANDOR_DEVICE_ROOT "/sys/class/gpio/export";
@@ -41,7 +41,8 @@ void exportGpio(int gpio)
 {
     const int fd = ::open(exportPath.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) {
-        qDebug("Error while opening %s: '%s'", exportPath.constData(), qPrintable(qt_error_string(errno)));
+        qDebug("Error while opening %s: '%s'", exportPath.constData(),
+               qPrintable(qt_error_string(errno)));
         return;
     }
     const QByteArray number = QByteArray::number(gpio);
@@ -59,17 +60,15 @@ int openValue(int gpio)
     exportGpio(gpio);
     fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        qDebug("Error while opening %s: '%s'", path.constData(), qPrintable(qt_error_string(errno)));
+        qDebug("Error while opening %s: '%s'", path.constData(),
+               qPrintable(qt_error_string(errno)));
     return fd;
 }
 
 } // namespace
 #endif
 
-ButtonWorker::ButtonWorker(QObject *parent)
-    : QThread(parent)
-{
-}
+ButtonWorker::ButtonWorker(QObject *parent) : QThread(parent) { }
 
 ButtonWorker::~ButtonWorker()
 {

@@ -25,7 +25,7 @@ bool isXmlName(const QString &name)
         return false;
     for (const QChar c : name) {
         if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-')
-                && c != QLatin1Char('.') && c != QLatin1Char(':'))
+            && c != QLatin1Char('.') && c != QLatin1Char(':'))
             return false;
     }
     return true;
@@ -67,7 +67,8 @@ QList<QDomElement> resolvePath(const QDomElement &root, const QString &path, boo
                 current = reached = child;
                 matched = true;
             } else if (!hasValue) {
-                qDebug().noquote() << "Config::Attribute " + attributeName + " no search value given";
+                qDebug().noquote()
+                        << "Config::Attribute " + attributeName + " no search value given";
             } else if (child.attribute(attributeName) == wantedValue) {
                 current = reached = child;
                 matched = true;
@@ -91,10 +92,7 @@ QList<QDomElement> resolvePath(const QDomElement &root, const QString &path, boo
 
 } // namespace
 
-Config::Config(QObject *parent)
-    : QObject(parent)
-{
-}
+Config::Config(QObject *parent) : QObject(parent) { }
 
 QString Config::getConfiguration() const
 {
@@ -212,8 +210,9 @@ int Config::getNumberOfChildren(const QString &propertyName, const QString &chil
 bool Config::acceptParsed(bool ok, const QString &error, int line, int column)
 {
     if (!ok) {
-        qWarning().noquote() << QStringLiteral("Config::Could not parse configuration: %1 (line %2, column %3)")
-                                .arg(error, QString::number(line), QString::number(column));
+        qWarning().noquote()
+                << QStringLiteral("Config::Could not parse configuration: %1 (line %2, column %3)")
+                           .arg(error, QString::number(line), QString::number(column));
         // Whatever a failed parse left behind is no configuration.
         m_document.clear();
     }

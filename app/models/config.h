@@ -10,7 +10,8 @@
 class Config : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString configuration READ getConfiguration WRITE setConfiguration NOTIFY configurationChanged)
+    Q_PROPERTY(QString configuration READ getConfiguration WRITE setConfiguration NOTIFY
+                       configurationChanged)
 
 public:
     explicit Config(QObject *parent = nullptr);
@@ -21,7 +22,8 @@ public:
     Q_INVOKABLE bool loadConfiguration();
     Q_INVOKABLE QString getProperty(const QString &propertyName) const;
     Q_INVOKABLE bool setProperty(const QString &property, const QString &value);
-    Q_INVOKABLE int getNumberOfChildren(const QString &propertyName, const QString &childName) const;
+    Q_INVOKABLE int getNumberOfChildren(const QString &propertyName,
+                                        const QString &childName) const;
 
 signals:
     void configurationChanged();

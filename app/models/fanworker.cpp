@@ -70,8 +70,7 @@ bool writeFile(const QString &path, const QByteArray &text)
 
 } // namespace
 
-FanWorker::FanWorker(QObject *parent)
-    : QObject(parent)
+FanWorker::FanWorker(QObject *parent) : QObject(parent)
 {
     // The channel directory appears only once the channel is exported, and
     // the period must be set before the duty cycle and the output enabled.
@@ -92,17 +91,17 @@ bool FanWorker::configureFanSpeed(const QString &temperature, const QVariant &vo
     const QVector<float> currentNomList = toNumbers(currentNoms);
 
     // Until every nominal value is known there is nothing to normalise by.
-    if (voltageNomList.isEmpty() || currentNomList.isEmpty()
-            || voltageNomList.contains(0.0f) || currentNomList.contains(0.0f)) {
+    if (voltageNomList.isEmpty() || currentNomList.isEmpty() || voltageNomList.contains(0.0f)
+        || currentNomList.contains(0.0f)) {
         return true;
     }
 
-    const float temperatureDemand =
-            (toNumber(temperature) - referenceTemperature) * temperatureGain;
+    const float temperatureDemand
+            = (toNumber(temperature) - referenceTemperature) * temperatureGain;
     const float currentNom = currentNomList.first();
     const float voltageNom = voltageNomList.first();
-    const float loadDemand =
-            (sumOfSquares(currentList) / (currentNom * currentNom) - loadOffset) * currentWeight
+    const float loadDemand
+            = (sumOfSquares(currentList) / (currentNom * currentNom) - loadOffset) * currentWeight
             + (sumOfSquares(voltageList) / (voltageNom * voltageNom) - loadOffset) * voltageWeight;
 
     // Huge inputs can overflow into inf / inf; run the fan at full speed then.

@@ -12,20 +12,19 @@ namespace {
 
 const char backlightOn[] = "0";
 const char backlightOff[] = "1";
-const QString backlightFile =
-        QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/backlight/backlight/bl_power");
+const QString backlightFile
+        = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/backlight/backlight/bl_power");
 
 } // namespace
 
-Hardware::Hardware(QObject *parent)
-    : QObject(parent), m_websocketWorker(this)
+Hardware::Hardware(QObject *parent) : QObject(parent), m_websocketWorker(this)
 {
     qRegisterMetaType<QAbstractSocket::SocketState>("QAbstractSocket::SocketState");
     // Relayed once here, so that connecting again does not repeat messages.
-    connect(&m_websocketWorker, &WebsocketWorker::textMessageReceived,
-            this, &Hardware::websocketTextMessageReceived);
-    connect(&m_websocketWorker, &WebsocketWorker::stateChanged,
-            this, &Hardware::websocketStateChanged);
+    connect(&m_websocketWorker, &WebsocketWorker::textMessageReceived, this,
+            &Hardware::websocketTextMessageReceived);
+    connect(&m_websocketWorker, &WebsocketWorker::stateChanged, this,
+            &Hardware::websocketStateChanged);
 }
 
 Hardware::~Hardware() = default;
@@ -59,9 +58,7 @@ void Hardware::webSocketConnect(const QString &url)
     m_websocketWorker.init(QUrl(url));
 }
 
-void Hardware::webSocketDisconnect()
-{
-}
+void Hardware::webSocketDisconnect() { }
 
 void Hardware::webSocketSendTextMessage(const QString &message)
 {
@@ -109,7 +106,8 @@ bool Hardware::setFanSpeed(const QString &temperature, const QVariant &voltages,
         qDebug("Hardware: fan worker not started");
         return false;
     }
-    return m_fanWorker->configureFanSpeed(temperature, voltages, currents, voltageNoms, currentNoms);
+    return m_fanWorker->configureFanSpeed(temperature, voltages, currents, voltageNoms,
+                                          currentNoms);
 }
 
 QString Hardware::getUsbState(const QString &usbId)

@@ -33,8 +33,7 @@ QString brightnessPath(const QString &device)
 
 } // namespace
 
-LedWorker::LedWorker(QObject *parent)
-    : QObject(parent), m_blinkTimer(this)
+LedWorker::LedWorker(QObject *parent) : QObject(parent), m_blinkTimer(this)
 {
     m_blinkTimer.setInterval(333);
     connect(&m_blinkTimer, &QTimer::timeout, this, &LedWorker::blinkTimer);

@@ -9,8 +9,8 @@ WebsocketWorker::WebsocketWorker(QObject *parent)
     connect(&m_socket, &QWebSocket::connected, this, &WebsocketWorker::connected);
     connect(&m_socket, &QWebSocket::disconnected, this, &WebsocketWorker::disconnected);
     connect(&m_socket, &QWebSocket::stateChanged, this, &WebsocketWorker::stateChanged);
-    connect(&m_socket, &QWebSocket::textMessageReceived,
-            this, &WebsocketWorker::textMessageReceived);
+    connect(&m_socket, &QWebSocket::textMessageReceived, this,
+            &WebsocketWorker::textMessageReceived);
 }
 
 void WebsocketWorker::init(const QUrl &url)

@@ -30,8 +30,8 @@ qint64 interval(const input_event &previous, const input_event &event)
     const qint64 seconds = qint64(event.input_event_sec) - qint64(previous.input_event_sec);
     if (seconds < 0 || seconds > 1)
         return slowInterval;
-    const qint64 micros = seconds * 1000000
-            + qint64(event.input_event_usec) - qint64(previous.input_event_usec);
+    const qint64 micros = seconds * 1000000 + qint64(event.input_event_usec)
+            - qint64(previous.input_event_usec);
     return micros < 0 ? slowInterval : std::min(micros, slowInterval);
 }
 
@@ -79,8 +79,7 @@ private:
 } // namespace
 #endif
 
-WheelWorker::WheelWorker(QObject *parent)
-    : QThread(parent)
+WheelWorker::WheelWorker(QObject *parent) : QThread(parent)
 {
 #ifdef ZANDOR_DEVICE_BUILD
     if (::pipe2(m_wakeFds, O_CLOEXEC | O_NONBLOCK) < 0)
@@ -139,8 +138,8 @@ void WheelWorker::run()
         }
         if (fds[1].revents)
             break;
-        const ssize_t n = ::read(fd, reinterpret_cast<char *>(events) + pending,
-                                 sizeof(events) - pending);
+        const ssize_t n
+                = ::read(fd, reinterpret_cast<char *>(events) + pending, sizeof(events) - pending);
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             continue;
         if (n <= 0) {

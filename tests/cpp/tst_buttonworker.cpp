@@ -94,10 +94,10 @@ void tst_ButtonWorker::pressAndRelease()
 
     startWorker();
     setValue(gpio, "0");
-    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList{ "pressed " + key }, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList { "pressed " + key }, 1000);
     // Held over several polls: still one press.
     QTest::qWait(200);
-    QCOMPARE(m_events, QStringList{ "pressed " + key });
+    QCOMPARE(m_events, QStringList { "pressed " + key });
     setValue(gpio, "1");
     QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList({ "pressed " + key, "released " + key }), 1000);
     QTest::qWait(150);
@@ -113,7 +113,7 @@ void tst_ButtonWorker::missingGpioIsExported()
 
     // Still missing after the export: that key is dead, the others work.
     setValue(6, "0");
-    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList{ "pressed home_bt" }, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList { "pressed home_bt" }, 1000);
 }
 
 void tst_ButtonWorker::unreadableKeyStaysSilent()
@@ -128,7 +128,7 @@ void tst_ButtonWorker::unreadableKeyStaysSilent()
 
     startWorker();
     setValue(167, "0");
-    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList{ "pressed bb_bt3" }, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList { "pressed bb_bt3" }, 1000);
     setValue(167, "1");
     QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList({ "pressed bb_bt3", "released bb_bt3" }), 1000);
     QVERIFY(!QFile::exists(m_root + QLatin1String("/sys/class/gpio/export")));

@@ -47,18 +47,17 @@ const QString fixture = QString::fromUtf8(R"(<?xml version="1.0" encoding="UTF-8
 )");
 
 // Base document of the write cases; each row states its expected edit of it.
-const QString writeBase = QStringLiteral(
-    "<lumaConfig>"
-    "<hardwareConfig scope=\"c\">"
-    "<device id=\"0-0\" displayStandby=\"10\">"
-    "<channel id=\"0\" polarity=\"p\"/>"
-    "<channel id=\"1\" polarity=\"n\"/>"
-    "</device>"
-    "<device id=\"0-1\"/>"
-    "<name>old</name>"
-    "<note>first<b>bold</b>last</note>"
-    "</hardwareConfig>"
-    "</lumaConfig>");
+const QString writeBase = QStringLiteral("<lumaConfig>"
+                                         "<hardwareConfig scope=\"c\">"
+                                         "<device id=\"0-0\" displayStandby=\"10\">"
+                                         "<channel id=\"0\" polarity=\"p\"/>"
+                                         "<channel id=\"1\" polarity=\"n\"/>"
+                                         "</device>"
+                                         "<device id=\"0-1\"/>"
+                                         "<name>old</name>"
+                                         "<note>first<b>bold</b>last</note>"
+                                         "</hardwareConfig>"
+                                         "</lumaConfig>");
 
 QString edit(QString document, const QString &from, const QString &to)
 {
@@ -79,11 +78,13 @@ QString canonical(const QDomNode &node)
     const QDomNamedNodeMap map = element.attributes();
     for (int i = 0; i < map.count(); ++i) {
         const QDomAttr attribute = map.item(i).toAttr();
-        if (attribute.name() != QLatin1String("lastChanged") && attribute.name() != QLatin1String("lastChangedBy"))
+        if (attribute.name() != QLatin1String("lastChanged")
+            && attribute.name() != QLatin1String("lastChangedBy"))
             attributes << attribute.name() + QLatin1Char('=') + attribute.value();
     }
     attributes.sort();
-    QString result = QLatin1Char('<') + element.tagName() + QLatin1Char(' ') + attributes.join(QLatin1Char(' ')) + QLatin1Char('>');
+    QString result = QLatin1Char('<') + element.tagName() + QLatin1Char(' ')
+            + attributes.join(QLatin1Char(' ')) + QLatin1Char('>');
     for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling())
         result += canonical(child);
     return result + QLatin1String("</") + element.tagName() + QLatin1Char('>');
@@ -107,7 +108,11 @@ QByteArray fileContent()
 class MessageLog
 {
 public:
-    MessageLog() { previous = qInstallMessageHandler(handler); lines().clear(); }
+    MessageLog()
+    {
+        previous = qInstallMessageHandler(handler);
+        lines().clear();
+    }
     ~MessageLog() { qInstallMessageHandler(previous); }
     static QStringList &lines()
     {
@@ -202,27 +207,50 @@ void tst_Config::getProperty_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("selector, attribute") << "hardwareConfig/device@id=0-0/@displayStandby" << "10";
-    QTest::newRow("other selector value") << "hardwareConfig/device@id=0-1/@displayStandby" << "5";
-    QTest::newRow("nested selectors") << "hardwareConfig/device@id=0-0/channel@id=1/@polarity" << "negative";
-    QTest::newRow("non-ASCII value") << "hardwareConfig/device@id=0-0/@cUnit" << QString::fromUtf8("µA");
-    QTest::newRow("root attribute") << "@version" << "3";
-    QTest::newRow("last of two matching selectors") << "hardwareDetect/device@id=0-0/@model" << "ZHV-4000 second";
-    QTest::newRow("last of plain matches") << "hardwareConfig/device/@id" << "0-1";
-    QTest::newRow("wildcard answers with first match") << "hardwareDetect/device@id=*/@model" << "ZHV-4000 first";
-    QTest::newRow("wildcard on channels") << "hardwareConfig/device@id=0-0/channel@id=*/@voltageMode" << "HV";
-    QTest::newRow("value containing '='") << "hardwareConfig/device@id=0-0/channel@label=a=b/@voltageMode" << "MV";
+    QTest::newRow("selector, attribute") << "hardwareConfig/device@id=0-0/@displayStandby"
+                                         << "10";
+    QTest::newRow("other selector value") << "hardwareConfig/device@id=0-1/@displayStandby"
+                                          << "5";
+    QTest::newRow("nested selectors") << "hardwareConfig/device@id=0-0/channel@id=1/@polarity"
+                                      << "negative";
+    QTest::newRow("non-ASCII value")
+            << "hardwareConfig/device@id=0-0/@cUnit" << QString::fromUtf8("µA");
+    QTest::newRow("root attribute") << "@version"
+                                    << "3";
+    QTest::newRow("last of two matching selectors") << "hardwareDetect/device@id=0-0/@model"
+                                                    << "ZHV-4000 second";
+    QTest::newRow("last of plain matches") << "hardwareConfig/device/@id"
+                                           << "0-1";
+    QTest::newRow("wildcard answers with first match") << "hardwareDetect/device@id=*/@model"
+                                                       << "ZHV-4000 first";
+    QTest::newRow("wildcard on channels")
+            << "hardwareConfig/device@id=0-0/channel@id=*/@voltageMode"
+            << "HV";
+    QTest::newRow("value containing '='")
+            << "hardwareConfig/device@id=0-0/channel@label=a=b/@voltageMode"
+            << "MV";
     QTest::newRow("empty value matches absent attribute")
-        << "hardwareConfig/device@id=0-0/channel@label=/@voltageMode" << "LV";
-    QTest::newRow("missing device falls back to parent") << "hardwareConfig/device@id=9-9/@scope" << "config";
-    QTest::newRow("missing device, parent lacks attribute") << "hardwareConfig/device@id=9-9/@displayStandby" << "";
-    QTest::newRow("search goes on in the same element") << "hardwareConfig/device@id=9-9/note/@lang" << "en";
-    QTest::newRow("unknown element falls back to root") << "nothing/@version" << "3";
-    QTest::newRow("element text concatenated") << "hardwareConfig/note" << "firstboldlast";
-    QTest::newRow("selector segment read as attribute") << "hardwareConfig/note@lang=en" << "";
-    QTest::newRow("leading slash") << "/hardwareConfig/device@id=0-0/@displayStandby" << "10";
-    QTest::newRow("doubled slashes") << "hardwareConfig//device@id=0-0//@displayStandby" << "10";
-    QTest::newRow("trailing slash reads text") << "hardwareConfig/note/" << "firstboldlast";
+            << "hardwareConfig/device@id=0-0/channel@label=/@voltageMode"
+            << "LV";
+    QTest::newRow("missing device falls back to parent") << "hardwareConfig/device@id=9-9/@scope"
+                                                         << "config";
+    QTest::newRow("missing device, parent lacks attribute")
+            << "hardwareConfig/device@id=9-9/@displayStandby"
+            << "";
+    QTest::newRow("search goes on in the same element") << "hardwareConfig/device@id=9-9/note/@lang"
+                                                        << "en";
+    QTest::newRow("unknown element falls back to root") << "nothing/@version"
+                                                        << "3";
+    QTest::newRow("element text concatenated") << "hardwareConfig/note"
+                                               << "firstboldlast";
+    QTest::newRow("selector segment read as attribute") << "hardwareConfig/note@lang=en"
+                                                        << "";
+    QTest::newRow("leading slash") << "/hardwareConfig/device@id=0-0/@displayStandby"
+                                   << "10";
+    QTest::newRow("doubled slashes") << "hardwareConfig//device@id=0-0//@displayStandby"
+                                     << "10";
+    QTest::newRow("trailing slash reads text") << "hardwareConfig/note/"
+                                               << "firstboldlast";
 }
 
 void tst_Config::getProperty()
@@ -241,13 +269,20 @@ void tst_Config::getNumberOfChildren_data()
     QTest::addColumn<QString>("childName");
     QTest::addColumn<int>("expected");
 
-    QTest::newRow("channels of device") << "hardwareConfig/device@id=0-0" << "channel" << 3;
-    QTest::newRow("last of two devices") << "hardwareDetect/device@id=0-0" << "channel" << 4;
-    QTest::newRow("devices") << "hardwareConfig" << "device" << 2;
-    QTest::newRow("root's children") << "" << "hardwareDetect" << 1;
-    QTest::newRow("missing device counts at parent") << "hardwareConfig/device@id=9-9" << "device" << 2;
-    QTest::newRow("no such child") << "hardwareConfig/device@id=0-0" << "nothing" << 0;
-    QTest::newRow("text nodes not counted") << "hardwareConfig/note" << "" << 0;
+    QTest::newRow("channels of device") << "hardwareConfig/device@id=0-0"
+                                        << "channel" << 3;
+    QTest::newRow("last of two devices") << "hardwareDetect/device@id=0-0"
+                                         << "channel" << 4;
+    QTest::newRow("devices") << "hardwareConfig"
+                             << "device" << 2;
+    QTest::newRow("root's children") << ""
+                                     << "hardwareDetect" << 1;
+    QTest::newRow("missing device counts at parent") << "hardwareConfig/device@id=9-9"
+                                                     << "device" << 2;
+    QTest::newRow("no such child") << "hardwareConfig/device@id=0-0"
+                                   << "nothing" << 0;
+    QTest::newRow("text nodes not counted") << "hardwareConfig/note"
+                                            << "" << 0;
 }
 
 void tst_Config::getNumberOfChildren()
@@ -269,11 +304,13 @@ void tst_Config::missingSearchValue_data()
 
     const QString idLine = QStringLiteral("Config::Attribute id no search value given");
     const QString polarityLine = QStringLiteral("Config::Attribute polarity no search value given");
-    QTest::newRow("one line per device") << "hardwareConfig/device@id/@scope"
-                                         << QStringList{idLine, idLine} << "config";
-    QTest::newRow("one line per channel") << "hardwareConfig/device@id=0-0/channel@polarity/@displayStandby"
-                                          << QStringList{polarityLine, polarityLine, polarityLine} << "10";
-    QTest::newRow("no child with the tag") << "hardwareConfig/nothing@id/@scope" << QStringList() << "config";
+    QTest::newRow("one line per device")
+            << "hardwareConfig/device@id/@scope" << QStringList { idLine, idLine } << "config";
+    QTest::newRow("one line per channel")
+            << "hardwareConfig/device@id=0-0/channel@polarity/@displayStandby"
+            << QStringList { polarityLine, polarityLine, polarityLine } << "10";
+    QTest::newRow("no child with the tag")
+            << "hardwareConfig/nothing@id/@scope" << QStringList() << "config";
 }
 
 void tst_Config::missingSearchValue()
@@ -303,46 +340,78 @@ void tst_Config::setProperty_data()
     const QString device0 = QStringLiteral("<device id=\"0-0\" displayStandby=\"10\">");
     const QString device1 = QStringLiteral("<device id=\"0-1\"/>");
 
-    QTest::newRow("new attribute") << "hardwareConfig/device@id=0-0/@displayBrightness" << "80" << true
-        << edit(writeBase, device0, "<device id=\"0-0\" displayStandby=\"10\" displayBrightness=\"80\">");
-    QTest::newRow("replaced attribute") << "hardwareConfig/device@id=0-0/@displayStandby" << "30" << true
-        << edit(writeBase, "displayStandby=\"10\"", "displayStandby=\"30\"");
-    QTest::newRow("markup in value stored as text") << "hardwareConfig/device@id=0-1/@label" << "<a & \"b\">" << true
-        << edit(writeBase, device1, "<device id=\"0-1\" label=\"&lt;a &amp; &quot;b&quot;>\"/>");
+    QTest::newRow("new attribute")
+            << "hardwareConfig/device@id=0-0/@displayBrightness"
+            << "80" << true
+            << edit(writeBase, device0,
+                    "<device id=\"0-0\" displayStandby=\"10\" displayBrightness=\"80\">");
+    QTest::newRow("replaced attribute")
+            << "hardwareConfig/device@id=0-0/@displayStandby"
+            << "30" << true << edit(writeBase, "displayStandby=\"10\"", "displayStandby=\"30\"");
+    QTest::newRow("markup in value stored as text")
+            << "hardwareConfig/device@id=0-1/@label"
+            << "<a & \"b\">" << true
+            << edit(writeBase, device1,
+                    "<device id=\"0-1\" label=\"&lt;a &amp; &quot;b&quot;>\"/>");
     QTest::newRow("missing elements created under deepest match")
-        << "hardwareConfig/device@id=0-0/limits/voltage/@max" << "3000" << true
-        << edit(writeBase, "<channel id=\"1\" polarity=\"n\"/>",
-                "<channel id=\"1\" polarity=\"n\"/><limits><voltage max=\"3000\"/></limits>");
-    QTest::newRow("missing top element created under root") << "network/@ip" << "10.0.0.2" << true
-        << edit(writeBase, "</lumaConfig>", "<network ip=\"10.0.0.2\"/></lumaConfig>");
-    QTest::newRow("selector segment never created") << "hardwareConfig/device@id=0-0/channel@id=7/@polarity" << "x"
-        << true << edit(writeBase, device0, "<device id=\"0-0\" displayStandby=\"10\" polarity=\"x\">");
-    QTest::newRow("missing device writes on parent") << "hardwareConfig/device@id=9-9/@displayStandby" << "1"
-        << true << edit(writeBase, "scope=\"c\"", "scope=\"c\" displayStandby=\"1\"");
-    QTest::newRow("element created past unmatched selector") << "hardwareConfig/device@id=9-9/extra/@a" << "1"
-        << true << edit(writeBase, "</hardwareConfig>", "<extra a=\"1\"/></hardwareConfig>");
-    QTest::newRow("wildcard writes every channel") << "hardwareConfig/device@id=0-0/channel@id=*/@polarity" << "off"
-        << true << edit(edit(writeBase, "polarity=\"p\"", "polarity=\"off\""), "polarity=\"n\"", "polarity=\"off\"");
-    QTest::newRow("wildcard writes every device") << "hardwareConfig/device@id=*/@displayStandby" << "5" << true
-        << edit(edit(writeBase, "displayStandby=\"10\"", "displayStandby=\"5\""),
-                device1, "<device id=\"0-1\" displayStandby=\"5\"/>");
-    QTest::newRow("plain segment writes last match") << "hardwareConfig/device/@x" << "1" << true
-        << edit(writeBase, device1, "<device id=\"0-1\" x=\"1\"/>");
-    QTest::newRow("leading and doubled slashes") << "/hardwareConfig//device@id=0-1//@x" << "1" << true
-        << edit(writeBase, device1, "<device id=\"0-1\" x=\"1\"/>");
-    QTest::newRow("text node created") << "hardwareConfig/device@id=0-1/label" << "Main" << true
-        << edit(writeBase, device1, "<device id=\"0-1\"><label>Main</label></device>");
-    QTest::newRow("text replaced") << "hardwareConfig/name" << "new" << true
-        << edit(writeBase, "<name>old</name>", "<name>new</name>");
-    QTest::newRow("only first text node replaced") << "hardwareConfig/note" << "x" << true
-        << edit(writeBase, "<note>first<b>", "<note>x<b>");
-    QTest::newRow("element first child left alone") << "hardwareConfig" << "x" << true << writeBase;
+            << "hardwareConfig/device@id=0-0/limits/voltage/@max"
+            << "3000" << true
+            << edit(writeBase, "<channel id=\"1\" polarity=\"n\"/>",
+                    "<channel id=\"1\" polarity=\"n\"/><limits><voltage max=\"3000\"/></limits>");
+    QTest::newRow("missing top element created under root")
+            << "network/@ip"
+            << "10.0.0.2" << true
+            << edit(writeBase, "</lumaConfig>", "<network ip=\"10.0.0.2\"/></lumaConfig>");
+    QTest::newRow("selector segment never created")
+            << "hardwareConfig/device@id=0-0/channel@id=7/@polarity"
+            << "x" << true
+            << edit(writeBase, device0, "<device id=\"0-0\" displayStandby=\"10\" polarity=\"x\">");
+    QTest::newRow("missing device writes on parent")
+            << "hardwareConfig/device@id=9-9/@displayStandby"
+            << "1" << true << edit(writeBase, "scope=\"c\"", "scope=\"c\" displayStandby=\"1\"");
+    QTest::newRow("element created past unmatched selector")
+            << "hardwareConfig/device@id=9-9/extra/@a"
+            << "1" << true
+            << edit(writeBase, "</hardwareConfig>", "<extra a=\"1\"/></hardwareConfig>");
+    QTest::newRow("wildcard writes every channel")
+            << "hardwareConfig/device@id=0-0/channel@id=*/@polarity"
+            << "off" << true
+            << edit(edit(writeBase, "polarity=\"p\"", "polarity=\"off\""), "polarity=\"n\"",
+                    "polarity=\"off\"");
+    QTest::newRow("wildcard writes every device")
+            << "hardwareConfig/device@id=*/@displayStandby"
+            << "5" << true
+            << edit(edit(writeBase, "displayStandby=\"10\"", "displayStandby=\"5\""), device1,
+                    "<device id=\"0-1\" displayStandby=\"5\"/>");
+    QTest::newRow("plain segment writes last match")
+            << "hardwareConfig/device/@x"
+            << "1" << true << edit(writeBase, device1, "<device id=\"0-1\" x=\"1\"/>");
+    QTest::newRow("leading and doubled slashes")
+            << "/hardwareConfig//device@id=0-1//@x"
+            << "1" << true << edit(writeBase, device1, "<device id=\"0-1\" x=\"1\"/>");
+    QTest::newRow("text node created")
+            << "hardwareConfig/device@id=0-1/label"
+            << "Main" << true
+            << edit(writeBase, device1, "<device id=\"0-1\"><label>Main</label></device>");
+    QTest::newRow("text replaced")
+            << "hardwareConfig/name"
+            << "new" << true << edit(writeBase, "<name>old</name>", "<name>new</name>");
+    QTest::newRow("only first text node replaced")
+            << "hardwareConfig/note"
+            << "x" << true << edit(writeBase, "<note>first<b>", "<note>x<b>");
+    QTest::newRow("element first child left alone") << "hardwareConfig"
+                                                    << "x" << true << writeBase;
 
-    QTest::newRow("selector as last segment") << "hardwareConfig/device@id=0-0" << "1" << false << writeBase;
-    QTest::newRow("blank in element name") << "hardwareConfig/bad name/@x" << "1" << false << writeBase;
-    QTest::newRow("element name starts with digit") << "hardwareConfig/1st/@x" << "1" << false << writeBase;
-    QTest::newRow("empty attribute name") << "hardwareConfig/@" << "1" << false << writeBase;
-    QTest::newRow("attribute name with quote") << "hardwareConfig/@a\"b" << "1" << false << writeBase;
+    QTest::newRow("selector as last segment") << "hardwareConfig/device@id=0-0"
+                                              << "1" << false << writeBase;
+    QTest::newRow("blank in element name") << "hardwareConfig/bad name/@x"
+                                           << "1" << false << writeBase;
+    QTest::newRow("element name starts with digit") << "hardwareConfig/1st/@x"
+                                                    << "1" << false << writeBase;
+    QTest::newRow("empty attribute name") << "hardwareConfig/@"
+                                          << "1" << false << writeBase;
+    QTest::newRow("attribute name with quote") << "hardwareConfig/@a\"b"
+                                               << "1" << false << writeBase;
 }
 
 void tst_Config::setProperty()
@@ -355,7 +424,8 @@ void tst_Config::setProperty()
     Config config;
     QVERIFY(config.setConfiguration(writeBase));
     const QString format = QString::fromLatin1(stampFormat);
-    const QDateTime before = QDateTime::fromString(QDateTime::currentDateTime().toString(format), format);
+    const QDateTime before
+            = QDateTime::fromString(QDateTime::currentDateTime().toString(format), format);
     QCOMPARE(config.setProperty(property, value), accepted);
     const QDateTime after = QDateTime::currentDateTime();
 
@@ -367,7 +437,10 @@ void tst_Config::setProperty()
     }
     QCOMPARE(config.getProperty("@lastChangedBy"), QStringLiteral("Zandorcontrol"));
     const QString stamp = config.getProperty("@lastChanged");
-    QVERIFY2(QRegularExpression("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}$").match(stamp).hasMatch(), qPrintable(stamp));
+    QVERIFY2(QRegularExpression("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}$")
+                     .match(stamp)
+                     .hasMatch(),
+             qPrintable(stamp));
     const QDateTime stamped = QDateTime::fromString(stamp, format);
     QVERIFY2(stamped >= before && stamped <= after, qPrintable(stamp));
 }
@@ -402,8 +475,10 @@ void tst_Config::setConfiguration_data()
     QTest::addColumn<QString>("xml");
     QTest::addColumn<bool>("parsed");
 
-    QTest::newRow("well-formed") << "<lumaConfig version=\"9\"><hardwareConfig/></lumaConfig>" << true;
-    QTest::newRow("unclosed element") << "<lumaConfig version=\"9\"><hardwareConfig></lumaConfig>" << false;
+    QTest::newRow("well-formed") << "<lumaConfig version=\"9\"><hardwareConfig/></lumaConfig>"
+                                 << true;
+    QTest::newRow("unclosed element")
+            << "<lumaConfig version=\"9\"><hardwareConfig></lumaConfig>" << false;
     QTest::newRow("truncated") << "<lumaConfig version=\"9\"><hardwareConfig/>" << false;
     QTest::newRow("not XML") << "version=9" << false;
     QTest::newRow("empty text") << "" << false;
@@ -417,14 +492,16 @@ void tst_Config::setConfiguration()
     Config config;
     QVERIFY(config.setConfiguration(fixture));
     QStringList seen;
-    connect(&config, &Config::configurationChanged, this, [&] { seen << config.getConfiguration(); });
+    connect(&config, &Config::configurationChanged, this,
+            [&] { seen << config.getConfiguration(); });
 
     {
         MessageLog log;
         QCOMPARE(config.setConfiguration(xml), parsed);
         QCOMPARE(MessageLog::lines().size(), parsed ? 0 : 1);
         if (!parsed)
-            QVERIFY2(MessageLog::lines().first().contains(QRegularExpression("line \\d+, column \\d+")),
+            QVERIFY2(MessageLog::lines().first().contains(
+                             QRegularExpression("line \\d+, column \\d+")),
                      qPrintable(MessageLog::lines().first()));
     }
 
@@ -441,19 +518,21 @@ void tst_Config::saveAndLoad()
 {
     Config config;
     QVERIFY(config.setConfiguration(fixture));
-    QVERIFY(config.setProperty("hardwareConfig/device@id=0-0/@cResolution", QString::fromUtf8("1 µA")));
+    QVERIFY(config.setProperty("hardwareConfig/device@id=0-0/@cResolution",
+                               QString::fromUtf8("1 µA")));
     QVERIFY(config.saveConfiguration());
 
     QCOMPARE(fileContent(), config.getConfiguration().toUtf8());
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-             QStringList{QString::fromLatin1(fileName)});
+             QStringList { QString::fromLatin1(fileName) });
 
     Config loaded;
     QSignalSpy changed(&loaded, &Config::configurationChanged);
     QVERIFY(loaded.loadConfiguration());
     QCOMPARE(changed.count(), 1);
     QCOMPARE(loaded.getConfiguration(), config.getConfiguration());
-    QCOMPARE(loaded.getProperty("hardwareConfig/device@id=0-0/@cResolution"), QString::fromUtf8("1 µA"));
+    QCOMPARE(loaded.getProperty("hardwareConfig/device@id=0-0/@cResolution"),
+             QString::fromUtf8("1 µA"));
 
     // A second save replaces the whole file.
     QVERIFY(config.setConfiguration("<lumaConfig/>"));
@@ -477,10 +556,10 @@ void tst_Config::saveOntoDirectory()
 
     MessageLog log;
     QVERIFY(!config.saveConfiguration());
-    QCOMPARE(MessageLog::lines(), QStringList{QString::fromLatin1(openFailure)});
+    QCOMPARE(MessageLog::lines(), QStringList { QString::fromLatin1(openFailure) });
     QVERIFY(QFileInfo(QString::fromLatin1(fileName)).isDir());
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-             QStringList{QString::fromLatin1(fileName)});
+             QStringList { QString::fromLatin1(fileName) });
     QCOMPARE(config.getProperty("@version"), QStringLiteral("3"));
 }
 
@@ -497,11 +576,11 @@ void tst_Config::failedSaveKeepsOldFile()
         QVERIFY(limit.active);
         MessageLog log;
         QVERIFY(!config.saveConfiguration());
-        QCOMPARE(MessageLog::lines(), QStringList{QString::fromLatin1(openFailure)});
+        QCOMPARE(MessageLog::lines(), QStringList { QString::fromLatin1(openFailure) });
     }
     QCOMPARE(fileContent(), good);
     QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
-             QStringList{QString::fromLatin1(fileName)});
+             QStringList { QString::fromLatin1(fileName) });
 }
 
 void tst_Config::loadMissingFile()
@@ -512,7 +591,7 @@ void tst_Config::loadMissingFile()
 
     MessageLog log;
     QVERIFY(!config.loadConfiguration());
-    QCOMPARE(MessageLog::lines(), QStringList{QString::fromLatin1(openFailure)});
+    QCOMPARE(MessageLog::lines(), QStringList { QString::fromLatin1(openFailure) });
     QCOMPARE(changed.count(), 0);
     QCOMPARE(config.getProperty("@version"), QStringLiteral("3"));
 }

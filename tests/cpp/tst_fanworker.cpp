@@ -25,7 +25,8 @@ static const QString exportFile = pwmChip + QLatin1String("/export");
 static const QString periodFile = pwmChip + QLatin1String("/pwm0/period");
 static const QString dutyFile = pwmChip + QLatin1String("/pwm0/duty_cycle");
 static const QString enableFile = pwmChip + QLatin1String("/pwm0/enable");
-static const QString powerFile = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/FAN/brightness");
+static const QString powerFile
+        = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/FAN/brightness");
 
 static const QByteArray untouched = "x";
 
@@ -95,28 +96,28 @@ void tst_FanWorker::configureFanSpeed_data()
             << QByteArray("1\n") << QByteArray("612000\n");
     // (4 - 0.1) * 10 + (4 - 0.1) * 2 = 46.8
     QTest::newRow("four channels at nominal current and voltage")
-            << "35" << numbers({ 3000, 3000, 3000, 3000 }) << numbers({ 0.002, 0.002, 0.002, 0.002 })
-            << voltageNoms << currentNoms << QByteArray("1\n") << QByteArray("532000\n");
+            << "35" << numbers({ 3000, 3000, 3000, 3000 })
+            << numbers({ 0.002, 0.002, 0.002, 0.002 }) << voltageNoms << currentNoms
+            << QByteArray("1\n") << QByteArray("532000\n");
     // Only the first nominal values count: (1 - 0.1) * 10 + (4 / 4 - 0.1) * 2 = 10.8
     QTest::newRow("first nominal values only")
-            << "20" << numbers({ 2, 2, 2, 2 }) << numbers({ 0.5 })
-            << numbers({ 4, 1, 1, 1 }) << numbers({ 0.5, 100 })
-            << QByteArray("1\n") << QByteArray("892000\n");
+            << "20" << numbers({ 2, 2, 2, 2 }) << numbers({ 0.5 }) << numbers({ 4, 1, 1, 1 })
+            << numbers({ 0.5, 100 }) << QByteArray("1\n") << QByteArray("892000\n");
     QTest::newRow("texts and empty texts")
-            << "45" << texts({ "", "0" }) << texts({ "", "" }) << texts({ "3000" }) << texts({ "0.002" })
-            << QByteArray("1\n") << QByteArray("400000\n");
-    QTest::newRow("temperature not a number") << "warm" << idle << idle << voltageNoms << currentNoms
-                                              << QByteArray("0\n") << untouched;
+            << "45" << texts({ "", "0" }) << texts({ "", "" }) << texts({ "3000" })
+            << texts({ "0.002" }) << QByteArray("1\n") << QByteArray("400000\n");
+    QTest::newRow("temperature not a number") << "warm" << idle << idle << voltageNoms
+                                              << currentNoms << QByteArray("0\n") << untouched;
     QTest::newRow("overflow runs at full speed")
             << "20" << idle << numbers({ 1e30 }) << voltageNoms << numbers({ 1e30 })
             << QByteArray("1\n") << QByteArray("0\n");
-    QTest::newRow("zero nominal voltage") << "60" << idle << idle << numbers({ 3000, 0 }) << currentNoms
-                                          << untouched << untouched;
-    QTest::newRow("empty nominal current") << "60" << idle << idle << voltageNoms << texts({ "0.002", "" })
-                                           << untouched << untouched;
-    QTest::newRow("no nominal values") << "60" << QVariant(QVariantList()) << QVariant(QVariantList())
-                                       << QVariant(QVariantList()) << QVariant(QVariantList())
-                                       << untouched << untouched;
+    QTest::newRow("zero nominal voltage") << "60" << idle << idle << numbers({ 3000, 0 })
+                                          << currentNoms << untouched << untouched;
+    QTest::newRow("empty nominal current") << "60" << idle << idle << voltageNoms
+                                           << texts({ "0.002", "" }) << untouched << untouched;
+    QTest::newRow("no nominal values")
+            << "60" << QVariant(QVariantList()) << QVariant(QVariantList())
+            << QVariant(QVariantList()) << QVariant(QVariantList()) << untouched << untouched;
 }
 
 void tst_FanWorker::configureFanSpeed()
@@ -142,7 +143,8 @@ void tst_FanWorker::missingPwmFilesFail()
 {
     QDir(pwmChip).removeRecursively();
     FanWorker worker;
-    QVERIFY(!worker.configureFanSpeed("45", QVariantList(), QVariantList(), numbers({ 1 }), numbers({ 1 })));
+    QVERIFY(!worker.configureFanSpeed("45", QVariantList(), QVariantList(), numbers({ 1 }),
+                                      numbers({ 1 })));
     QCOMPARE(readFile(powerFile), QByteArray("1\n"));
     QVERIFY(!QFile::exists(dutyFile));
 }

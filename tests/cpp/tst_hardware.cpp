@@ -37,8 +37,10 @@ private:
     QScopedPointer<Hardware> m_hardware;
 };
 
-static const QString backlightFile = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/backlight/backlight/bl_power");
-static const QString ledFile = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/LED_OK0_GREEN/brightness");
+static const QString backlightFile
+        = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/backlight/backlight/bl_power");
+static const QString ledFile
+        = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/LED_OK0_GREEN/brightness");
 static const QString fanFile = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/FAN/brightness");
 static const QString gpioExport = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/gpio/export");
 static const QString pwmChip = QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/pwm/pwmchip0");
@@ -63,7 +65,8 @@ void tst_Hardware::init()
     for (const char *file : { "/export", "/pwm0/period", "/pwm0/duty_cycle", "/pwm0/enable" })
         writeFile(pwmChip + QLatin1String(file), untouched);
     for (int gpio : presentGpios)
-        writeFile(QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
+        writeFile(QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/gpio/gpio%1/value").arg(gpio),
+                  "1\n");
     m_hardware.reset(new Hardware);
 }
 
@@ -151,7 +154,8 @@ void tst_Hardware::mainStartsPanel()
     m_hardware->main();
 
     // The fan is set up on the panel only.
-    QCOMPARE(readFile(pwmChip + QLatin1String("/pwm0/enable")), deviceBuild ? QByteArray("1\n") : untouched);
+    QCOMPARE(readFile(pwmChip + QLatin1String("/pwm0/enable")),
+             deviceBuild ? QByteArray("1\n") : untouched);
     QCOMPARE(readFile(fanFile), deviceBuild ? QByteArray("1\n") : untouched);
     QVERIFY(m_hardware->setLedOn("ch0_ok"));
     QCOMPARE(readFile(ledFile), deviceBuild ? QByteArray("1") : untouched);
@@ -163,7 +167,7 @@ void tst_Hardware::mainStartsPanel()
 
     pressHomeKey();
     if (deviceBuild) {
-        QTRY_COMPARE_WITH_TIMEOUT(keys, QStringList{ "home_bt" }, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(keys, QStringList { "home_bt" }, 1000);
     } else {
         QTest::qWait(200);
         QCOMPARE(keys, QStringList());
@@ -184,10 +188,10 @@ void tst_Hardware::mainTwiceIsIgnored()
 
     pressHomeKey();
     if (deviceBuild)
-        QTRY_COMPARE_WITH_TIMEOUT(keys, QStringList{ "home_bt" }, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(keys, QStringList { "home_bt" }, 1000);
     // A second key thread would report the key once more.
     QTest::qWait(200);
-    QCOMPARE(keys, deviceBuild ? QStringList{ "home_bt" } : QStringList());
+    QCOMPARE(keys, deviceBuild ? QStringList { "home_bt" } : QStringList());
 }
 
 void tst_Hardware::scriptListsReachFan()
@@ -258,10 +262,10 @@ void tst_Hardware::webSocketRelaysOnce()
 
     clients.last()->sendTextMessage("hello");
     QTRY_VERIFY(!received.isEmpty());
-    QCOMPARE(received, QStringList{ "hello" });
+    QCOMPARE(received, QStringList { "hello" });
 
     m_hardware->webSocketSendTextMessage("ping");
-    QTRY_COMPARE(sent, QStringList{ "ping" });
+    QTRY_COMPARE(sent, QStringList { "ping" });
     qDeleteAll(clients);
 }
 

@@ -29,8 +29,8 @@ private:
 };
 
 static const QStringList devices = {
-    "LED_HV0_YELLOW", "LED_HV1_YELLOW", "LED_HV2_YELLOW", "LED_HV3_YELLOW",
-    "LED_OK0_GREEN", "LED_OK1_GREEN", "LED_OK2_GREEN", "LED_OK3_GREEN",
+    "LED_HV0_YELLOW",   "LED_HV1_YELLOW",   "LED_HV2_YELLOW",   "LED_HV3_YELLOW",
+    "LED_OK0_GREEN",    "LED_OK1_GREEN",    "LED_OK2_GREEN",    "LED_OK3_GREEN",
     "LED_POL0_POS_NEG", "LED_POL1_POS_NEG", "LED_POL2_POS_NEG", "LED_POL3_POS_NEG",
 };
 
@@ -39,7 +39,8 @@ static const QByteArray untouched = "x";
 
 static QString brightness(const QString &device)
 {
-    return QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/") + device + QLatin1String("/brightness");
+    return QStringLiteral(ZANDOR_DEVICE_ROOT "/sys/class/leds/") + device
+            + QLatin1String("/brightness");
 }
 
 // The devices whose file no longer holds the initial content.
@@ -76,17 +77,28 @@ void tst_LedWorker::setLedState_data()
     QTest::addColumn<QString>("device");
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("ch0_on on") << "ch0_on" << int(LedWorker::ON) << true << "LED_HV0_YELLOW" << QByteArray("1");
-    QTest::newRow("ch3_on off") << "ch3_on" << int(LedWorker::OFF) << true << "LED_HV3_YELLOW" << QByteArray("0");
-    QTest::newRow("ch1_ok on") << "ch1_ok" << int(LedWorker::ON) << true << "LED_OK1_GREEN" << QByteArray("1");
-    QTest::newRow("ch3_ok off") << "ch3_ok" << int(LedWorker::OFF) << true << "LED_OK3_GREEN" << QByteArray("0");
-    QTest::newRow("ch0_pol on") << "ch0_pol" << int(LedWorker::ON) << true << "LED_POL0_POS_NEG" << QByteArray("1");
-    QTest::newRow("ch2_pol off") << "ch2_pol" << int(LedWorker::OFF) << true << "LED_POL2_POS_NEG" << QByteArray("0");
-    QTest::newRow("blink writes nothing yet") << "ch1_on" << int(LedWorker::BLINK) << true << QString() << QByteArray();
-    QTest::newRow("channel 4") << "ch4_on" << int(LedWorker::ON) << false << QString() << QByteArray();
-    QTest::newRow("channel 9 blink") << "ch9_on" << int(LedWorker::BLINK) << false << QString() << QByteArray();
-    QTest::newRow("unknown name") << "ch1_hv" << int(LedWorker::ON) << false << QString() << QByteArray();
-    QTest::newRow("no channel digit") << "chx_on" << int(LedWorker::OFF) << false << QString() << QByteArray();
+    QTest::newRow("ch0_on on") << "ch0_on" << int(LedWorker::ON) << true << "LED_HV0_YELLOW"
+                               << QByteArray("1");
+    QTest::newRow("ch3_on off") << "ch3_on" << int(LedWorker::OFF) << true << "LED_HV3_YELLOW"
+                                << QByteArray("0");
+    QTest::newRow("ch1_ok on") << "ch1_ok" << int(LedWorker::ON) << true << "LED_OK1_GREEN"
+                               << QByteArray("1");
+    QTest::newRow("ch3_ok off") << "ch3_ok" << int(LedWorker::OFF) << true << "LED_OK3_GREEN"
+                                << QByteArray("0");
+    QTest::newRow("ch0_pol on") << "ch0_pol" << int(LedWorker::ON) << true << "LED_POL0_POS_NEG"
+                                << QByteArray("1");
+    QTest::newRow("ch2_pol off") << "ch2_pol" << int(LedWorker::OFF) << true << "LED_POL2_POS_NEG"
+                                 << QByteArray("0");
+    QTest::newRow("blink writes nothing yet")
+            << "ch1_on" << int(LedWorker::BLINK) << true << QString() << QByteArray();
+    QTest::newRow("channel 4") << "ch4_on" << int(LedWorker::ON) << false << QString()
+                               << QByteArray();
+    QTest::newRow("channel 9 blink")
+            << "ch9_on" << int(LedWorker::BLINK) << false << QString() << QByteArray();
+    QTest::newRow("unknown name") << "ch1_hv" << int(LedWorker::ON) << false << QString()
+                                  << QByteArray();
+    QTest::newRow("no channel digit")
+            << "chx_on" << int(LedWorker::OFF) << false << QString() << QByteArray();
     QTest::newRow("empty") << "" << int(LedWorker::ON) << false << QString() << QByteArray();
 }
 
@@ -99,7 +111,7 @@ void tst_LedWorker::setLedState()
     QFETCH(QByteArray, content);
 
     QCOMPARE(m_worker->setLedState(ledId, LedWorker::LedState(state)), result);
-    QCOMPARE(changedDevices(), device.isEmpty() ? QStringList() : QStringList{ device });
+    QCOMPARE(changedDevices(), device.isEmpty() ? QStringList() : QStringList { device });
     if (!device.isEmpty())
         QCOMPARE(readFile(brightness(device)), content);
     // Refused identifiers create nothing and start no blinking.
@@ -123,7 +135,7 @@ void tst_LedWorker::firstBlinkStartsWithOff()
     QTRY_COMPARE_WITH_TIMEOUT(readFile(file), QByteArray("0"), 1000);
     QTRY_COMPARE_WITH_TIMEOUT(readFile(file), QByteArray("1"), 1000);
     QTRY_COMPARE_WITH_TIMEOUT(readFile(file), QByteArray("0"), 1000);
-    QCOMPARE(changedDevices(), QStringList{ "LED_HV2_YELLOW" });
+    QCOMPARE(changedDevices(), QStringList { "LED_HV2_YELLOW" });
 }
 
 void tst_LedWorker::onWhileBlinking()
@@ -153,7 +165,7 @@ void tst_LedWorker::phaseKeptAcrossStops()
     QVERIFY(m_worker->setLedState("ch1_ok", LedWorker::BLINK));
     QTRY_VERIFY_WITH_TIMEOUT(!blinkTimer()->isActive(), 1000);
     QVERIFY(m_worker->setLedState("ch0_on", LedWorker::BLINK));
-    QTRY_COMPARE_WITH_TIMEOUT(changedDevices(), QStringList{ "LED_HV0_YELLOW" }, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(changedDevices(), QStringList { "LED_HV0_YELLOW" }, 1000);
     QCOMPARE(readFile(brightness("LED_HV0_YELLOW")), QByteArray("1"));
 }
 
@@ -161,9 +173,8 @@ void tst_LedWorker::repeatedBlinkKeepsBlinking()
 {
     // Requests faster than the blink interval must not hold the phase still.
     QTimer repeat;
-    connect(&repeat, &QTimer::timeout, this, [this] {
-        m_worker->setLedState("ch3_on", LedWorker::BLINK);
-    });
+    connect(&repeat, &QTimer::timeout, this,
+            [this] { m_worker->setLedState("ch3_on", LedWorker::BLINK); });
     repeat.start(100);
     const QString file = brightness("LED_HV3_YELLOW");
     QTRY_COMPARE_WITH_TIMEOUT(readFile(file), QByteArray("0"), 1000);

@@ -35,11 +35,13 @@ void tst_OsciSeries::replacesAllPoints_data()
     QTest::addColumn<QVector<QPointF>>("expected");
 
     const QVariantList three = { QPointF(1000, -2.5), QPointF(500, 7), QPoint(2000, 3) };
-    const QVector<QPointF> threeExpected = { QPointF(1000, -2.5), QPointF(500, 7), QPointF(2000, 3) };
+    const QVector<QPointF> threeExpected
+            = { QPointF(1000, -2.5), QPointF(500, 7), QPointF(2000, 3) };
     QTest::newRow("line, three points in given order") << "line" << three << threeExpected;
     QTest::newRow("scatter, three points in given order") << "scatter" << three << threeExpected;
     QTest::newRow("line, empty list empties") << "line" << QVariantList() << QVector<QPointF>();
-    QTest::newRow("scatter, empty list empties") << "scatter" << QVariantList() << QVector<QPointF>();
+    QTest::newRow("scatter, empty list empties")
+            << "scatter" << QVariantList() << QVector<QPointF>();
 }
 
 void tst_OsciSeries::replacesAllPoints()
@@ -84,7 +86,8 @@ void tst_OsciSeries::nonPointLeavesSeriesUnchanged()
     series.append(5, 6);
     QSignalSpy replaced(&series, &QXYSeries::pointsReplaced);
 
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^OsciSeries: not a point, series left unchanged:"));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression("^OsciSeries: not a point, series left unchanged:"));
     feeder.update(&series, { QPointF(1, 2), QStringLiteral("7") });
 
     QCOMPARE(series.pointsVector(), QVector<QPointF>({ QPointF(5, 6) }));

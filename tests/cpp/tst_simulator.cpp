@@ -23,7 +23,10 @@ namespace {
 struct Simulator
 {
     explicit Simulator(int channels = 4)
-        : config(channels, 0), supply(channels, 1, 50, &config), usb(&supply), server(&supply, &usb, nullptr)
+        : config(channels, 0),
+          supply(channels, 1, 50, &config),
+          usb(&supply),
+          server(&supply, &usb, nullptr)
     {
         server.listen(QHostAddress::LocalHost, 0);
     }
@@ -39,11 +42,13 @@ struct Packet
     QJsonObject body;
 };
 
-QJsonObject item(const QString &command, const QString &line, const QString &address, const QString &channel,
-                 const QString &name, const QJsonValue &value = QString(), const QString &unit = QString())
+QJsonObject item(const QString &command, const QString &line, const QString &address,
+                 const QString &channel, const QString &name, const QJsonValue &value = QString(),
+                 const QString &unit = QString())
 {
-    const QJsonObject path{{"l", line}, {"a", address}, {"c", channel}};
-    return {{"c", command}, {"p", QJsonObject{{"p", path}, {"i", name}, {"v", value}, {"u", unit}}}};
+    const QJsonObject path { { "l", line }, { "a", address }, { "c", channel } };
+    return { { "c", command },
+             { "p", QJsonObject { { "p", path }, { "i", name }, { "v", value }, { "u", unit } } } };
 }
 
 QString pathOf(const QJsonObject &packet)
@@ -63,8 +68,9 @@ class Client
 public:
     Client()
     {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived,
-                         [this](const QString &text) { messages << QJsonDocument::fromJson(text.toUtf8()); });
+        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString &text) {
+            messages << QJsonDocument::fromJson(text.toUtf8());
+        });
     }
 
     bool open(quint16 port)
@@ -76,13 +82,17 @@ public:
 
     void send(const QJsonObject &envelope)
     {
-        socket.sendTextMessage(QString::fromUtf8(QJsonDocument(envelope).toJson(QJsonDocument::Compact)));
+        socket.sendTextMessage(
+                QString::fromUtf8(QJsonDocument(envelope).toJson(QJsonDocument::Compact)));
     }
 
     QString login(const QString &user = "kiwi", const QString &password = "kiwi")
     {
         const int from = messages.size();
-        send({{"i", ""}, {"t", "login"}, {"c", QJsonObject{{"l", user}, {"p", password}}}, {"r", "websocket"}});
+        send({ { "i", "" },
+               { "t", "login" },
+               { "c", QJsonObject { { "l", user }, { "p", password } } },
+               { "r", "websocket" } });
         QString ticket;
         waitFor([&] {
             for (int i = from; i < messages.size(); ++i) {
@@ -96,7 +106,7 @@ public:
 
     void request(const QString &ticket, const QJsonArray &packets)
     {
-        send({{"i", ticket}, {"t", "request"}, {"c", packets}, {"r", "websocket"}});
+        send({ { "i", ticket }, { "t", "request" }, { "c", packets }, { "r", "websocket" } });
     }
 
     QVector<Packet> packets(int from = 0) const
@@ -105,7 +115,7 @@ public:
         for (int i = from; i < messages.size(); ++i) {
             for (const QJsonValue &envelope : messages.at(i).array()) {
                 for (const QJsonValue &packet : envelope.toObject().value("c").toArray())
-                    result.append({envelope.toObject().value("t").toString(), packet.toObject()});
+                    result.append({ envelope.toObject().value("t").toString(), packet.toObject() });
             }
         }
         return result;
@@ -117,7 +127,8 @@ public:
         QString value;
         for (const Packet &p : packets(from)) {
             const QJsonObject d = p.body.value("d").toObject();
-            if (p.body.value("e") == "itemUpdated" && d.value("i") == name && pathOf(p.body) == path)
+            if (p.body.value("e") == "itemUpdated" && d.value("i") == name
+                && pathOf(p.body) == path)
                 value = d.value("v").toString();
         }
         return value;
@@ -183,12 +194,17 @@ void tst_Simulator::login_data()
 {
     QTest::addColumn<QJsonValue>("credentials");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("remote user") << QJsonValue(QJsonObject{{"l", "kiwi"}, {"p", "kiwi"}}) << true;
-    QTest::newRow("panel user") << QJsonValue(QJsonObject{{"l", "_PANEL_"}, {"p", "_PANEL_"}}) << true;
-    QTest::newRow("wrong password") << QJsonValue(QJsonObject{{"l", "kiwi"}, {"p", "_PANEL_"}}) << false;
-    QTest::newRow("unknown user") << QJsonValue(QJsonObject{{"l", "admin"}, {"p", "kiwi"}}) << false;
-    QTest::newRow("empty") << QJsonValue(QJsonObject{{"l", ""}, {"p", ""}}) << false;
-    QTest::newRow("numbers") << QJsonValue(QJsonObject{{"l", 1}, {"p", 1}}) << false;
+    QTest::newRow("remote user") << QJsonValue(QJsonObject { { "l", "kiwi" }, { "p", "kiwi" } })
+                                 << true;
+    QTest::newRow("panel user") << QJsonValue(
+            QJsonObject { { "l", "_PANEL_" }, { "p", "_PANEL_" } })
+                                << true;
+    QTest::newRow("wrong password")
+            << QJsonValue(QJsonObject { { "l", "kiwi" }, { "p", "_PANEL_" } }) << false;
+    QTest::newRow("unknown user") << QJsonValue(QJsonObject { { "l", "admin" }, { "p", "kiwi" } })
+                                  << false;
+    QTest::newRow("empty") << QJsonValue(QJsonObject { { "l", "" }, { "p", "" } }) << false;
+    QTest::newRow("numbers") << QJsonValue(QJsonObject { { "l", 1 }, { "p", 1 } }) << false;
     QTest::newRow("no credentials") << QJsonValue(QJsonArray()) << false;
 }
 
@@ -200,12 +216,12 @@ void tst_Simulator::login()
     Client client;
     QVERIFY(client.open(sim.server.port()));
     QSignalSpy closed(&client.socket, &QWebSocket::disconnected);
-    client.send({{"i", ""}, {"t", "login"}, {"c", credentials}, {"r", "websocket"}});
+    client.send({ { "i", "" }, { "t", "login" }, { "c", credentials }, { "r", "websocket" } });
 
     if (accepted) {
         QVERIFY(Client::waitFor([&] { return !client.messages.isEmpty(); }));
         const QJsonObject answer = client.messages.first().object();
-        QCOMPARE(answer.keys(), QStringList({"i", "t"}));
+        QCOMPARE(answer.keys(), QStringList({ "i", "t" }));
         QCOMPARE(answer.value("t").toString(), QString("response"));
         QVERIFY(!answer.value("i").toString().isEmpty());
         QTRY_COMPARE(sim.supply.items().value("", "Status.connectedClients"), QString("1"));
@@ -222,7 +238,7 @@ void tst_Simulator::staleTicketIgnored()
     Simulator sim;
     Client client;
     QVERIFY(client.open(sim.server.port()));
-    client.request("", {item("getItem", "", "", "", "Status.canState")});
+    client.request("", { item("getItem", "", "", "", "Status.canState") });
     const QString first = client.login();
     const QString second = client.login();
     QVERIFY(!first.isEmpty());
@@ -234,13 +250,14 @@ void tst_Simulator::staleTicketIgnored()
     const QString foreign = other.login("_PANEL_", "_PANEL_");
 
     const int from = client.messages.size();
-    client.request(first, {item("getItem", "", "", "", "Status.lumaVersion")});
-    client.request(foreign, {item("getItem", "", "", "", "Status.canText")});
-    client.request(second, {item("getItem", "", "", "", "Setup.cycleTime")});
+    client.request(first, { item("getItem", "", "", "", "Status.lumaVersion") });
+    client.request(foreign, { item("getItem", "", "", "", "Status.canText") });
+    client.request(second, { item("getItem", "", "", "", "Setup.cycleTime") });
     QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
     for (const Packet &p : client.packets()) {
         if (p.envelope == "response")
-            QCOMPARE(p.body.value("d").toObject().value("i").toString(), QString("Setup.cycleTime"));
+            QCOMPARE(p.body.value("d").toObject().value("i").toString(),
+                     QString("Setup.cycleTime"));
     }
     QVERIFY(client.errors(0).isEmpty());
 }
@@ -251,17 +268,27 @@ void tst_Simulator::getItem_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("paths");
     QTest::addColumn<QString>("unit");
-    const QStringList channels{"0.0.0", "0.0.1", "0.0.2", "0.0.3"};
-    QTest::newRow("service") << QStringList{"", "", ""} << "Setup.cycleTime" << QStringList{""} << "ms";
-    QTest::newRow("device") << QStringList{"0", "0", ""} << "Status.temperature" << QStringList{"0.0"} << "°C";
-    QTest::newRow("one channel") << QStringList{"0", "0", "2"} << "Control.voltageSet" << QStringList{"0.0.2"} << "V";
-    QTest::newRow("all channels") << QStringList{"*", "*", "*"} << "Status.currentMeasure" << channels << "mA";
-    QTest::newRow("channel wildcard") << QStringList{"0", "0", "*"} << "Control.voltageRampspeedUp" << channels << "V/s";
-    QTest::newRow("device wildcard") << QStringList{"*", "*", ""} << "Status.on" << QStringList{"0.0"} << "";
-    QTest::newRow("channel without address") << QStringList{"0", "", "1"} << "Status.on" << QStringList() << "";
-    QTest::newRow("no such channel") << QStringList{"0", "0", "7"} << "Control.on" << QStringList() << "";
-    QTest::newRow("no such item") << QStringList{"*", "*", "*"} << "Status.noSuchThing" << QStringList() << "";
-    QTest::newRow("device item on a channel") << QStringList{"0", "0", "1"} << "Status.temperature" << QStringList() << "";
+    const QStringList channels { "0.0.0", "0.0.1", "0.0.2", "0.0.3" };
+    QTest::newRow("service") << QStringList { "", "", "" } << "Setup.cycleTime"
+                             << QStringList { "" } << "ms";
+    QTest::newRow("device") << QStringList { "0", "0", "" } << "Status.temperature"
+                            << QStringList { "0.0" } << "°C";
+    QTest::newRow("one channel") << QStringList { "0", "0", "2" } << "Control.voltageSet"
+                                 << QStringList { "0.0.2" } << "V";
+    QTest::newRow("all channels") << QStringList { "*", "*", "*" } << "Status.currentMeasure"
+                                  << channels << "mA";
+    QTest::newRow("channel wildcard")
+            << QStringList { "0", "0", "*" } << "Control.voltageRampspeedUp" << channels << "V/s";
+    QTest::newRow("device wildcard")
+            << QStringList { "*", "*", "" } << "Status.on" << QStringList { "0.0" } << "";
+    QTest::newRow("channel without address")
+            << QStringList { "0", "", "1" } << "Status.on" << QStringList() << "";
+    QTest::newRow("no such channel")
+            << QStringList { "0", "0", "7" } << "Control.on" << QStringList() << "";
+    QTest::newRow("no such item") << QStringList { "*", "*", "*" } << "Status.noSuchThing"
+                                  << QStringList() << "";
+    QTest::newRow("device item on a channel")
+            << QStringList { "0", "0", "1" } << "Status.temperature" << QStringList() << "";
 }
 
 void tst_Simulator::getItem()
@@ -275,7 +302,7 @@ void tst_Simulator::getItem()
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
     const int from = client.messages.size();
-    client.request(ticket, {item("getItem", address[0], address[1], address[2], name)});
+    client.request(ticket, { item("getItem", address[0], address[1], address[2], name) });
     QVERIFY(Client::waitFor([&] {
         for (int i = from; i < client.messages.size(); ++i) {
             if (client.messages.at(i).array().first().toObject().value("t") == "response")
@@ -290,7 +317,8 @@ void tst_Simulator::getItem()
             continue;
         if (paths.isEmpty()) {
             QCOMPARE(p.body.value("e").toString(), QString("error"));
-            QVERIFY(p.body.value("v").toString().contains(name) || p.body.value("v").toString().contains("no item"));
+            QVERIFY(p.body.value("v").toString().contains(name)
+                    || p.body.value("v").toString().contains("no item"));
             continue;
         }
         const QJsonObject d = p.body.value("d").toObject();
@@ -312,13 +340,18 @@ void tst_Simulator::rampsToSetValue()
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
     const int from = client.messages.size();
-    client.request(ticket, {item("setItem", "0", "0", "0", "Control.voltageRampspeedUp", "1200", "V/s"),
-                            item("setItem", "0", "0", "0", "Control.voltageSet", "0.6", "kV"),
-                            item("setItem", "0", "0", "0", "Control.on", 1)});
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.0", "Status.runningState", from) == "info"; }));
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.0", "Status.runningState", from) == "ok"; }));
+    client.request(ticket,
+                   { item("setItem", "0", "0", "0", "Control.voltageRampspeedUp", "1200", "V/s"),
+                     item("setItem", "0", "0", "0", "Control.voltageSet", "0.6", "kV"),
+                     item("setItem", "0", "0", "0", "Control.on", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.0", "Status.runningState", from) == "info"; }));
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.0", "Status.runningState", from) == "ok"; }));
     QCOMPARE(client.latest("0.0.0", "Control.voltageSet", from), QString("600"));
-    QVERIFY(Client::waitFor([&] { return qAbs(client.latest("0.0.0", "Status.voltageMeasure", from).toDouble() - 600) < 0.1; }));
+    QVERIFY(Client::waitFor([&] {
+        return qAbs(client.latest("0.0.0", "Status.voltageMeasure", from).toDouble() - 600) < 0.1;
+    }));
     QCOMPARE(client.latest("0.0.0", "Status.on", from), QString("1"));
     QCOMPARE(client.latest("0.0.0", "Status.constantVoltage", from), QString("1"));
     QVERIFY(client.latest("0.0.0", "Status.currentMeasure", from).toDouble() > 0);
@@ -332,9 +365,15 @@ void tst_Simulator::constantCurrentAndTrip_data()
     QTest::addColumn<QString>("onAfterTrip");
     QTest::addColumn<QString>("errors");
     QTest::addColumn<QString>("runningState");
-    QTest::newRow("no action") << 0 << "1" << "0" << "ok";
-    QTest::newRow("ramp down") << 1 << "0" << "1" << "error";
-    QTest::newRow("shut down") << 2 << "0" << "1" << "error";
+    QTest::newRow("no action") << 0 << "1"
+                               << "0"
+                               << "ok";
+    QTest::newRow("ramp down") << 1 << "0"
+                               << "1"
+                               << "error";
+    QTest::newRow("shut down") << 2 << "0"
+                               << "1"
+                               << "error";
 }
 
 void tst_Simulator::constantCurrentAndTrip()
@@ -349,20 +388,25 @@ void tst_Simulator::constantCurrentAndTrip()
     const QString ticket = client.login();
     const int from = client.messages.size();
     // 1 µA cannot drive 1000 V into any realistic load.
-    client.request(ticket, {item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
-                            item("setItem", "0", "0", "1", "Setup.delayedTripTime", "200", "ms"),
-                            item("setItem", "0", "0", "1", "Control.voltageRampspeedUp", "1200"),
-                            item("setItem", "0", "0", "1", "Control.currentSet", "1", "µA"),
-                            item("setItem", "0", "0", "1", "Control.voltageSet", "1000"),
-                            item("setItem", "0", "0", "1", "Control.on", 1)});
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Status.constantCurrent", from) == "1"; }));
+    client.request(
+            ticket,
+            { item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
+              item("setItem", "0", "0", "1", "Setup.delayedTripTime", "200", "ms"),
+              item("setItem", "0", "0", "1", "Control.voltageRampspeedUp", "1200"),
+              item("setItem", "0", "0", "1", "Control.currentSet", "1", "µA"),
+              item("setItem", "0", "0", "1", "Control.voltageSet", "1000"),
+              item("setItem", "0", "0", "1", "Control.on", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.1", "Status.constantCurrent", from) == "1"; }));
     QCOMPARE(client.latest("0.0.1", "Control.currentSet", from), QString("0.001"));
     QCOMPARE(sim.supply.items().value("0.0.1", "Status.constantVoltage"), QString("0"));
     QVERIFY(qAbs(magnitude(client.latest("0.0.1", "Status.currentMeasure", from)) - 0.001) < 1e-4);
     QVERIFY(magnitude(client.latest("0.0.1", "Status.voltageMeasure", from)) < 999);
 
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Event.currentTrip", from) == "1"; }));
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.1", "Status.runningState", from) == runningState; }));
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.1", "Event.currentTrip", from) == "1"; }));
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.1", "Status.runningState", from) == runningState; }));
     QCOMPARE(sim.supply.items().value("0.0.1", "Control.on"), onAfterTrip);
     QCOMPARE(sim.supply.items().value("0.0.1", "Status.currentTrip"), QString("1"));
     QCOMPARE(sim.supply.items().value("0.0.1", "Error.currentTrip"), errors);
@@ -371,10 +415,11 @@ void tst_Simulator::constantCurrentAndTrip()
     QCOMPARE(sim.supply.items().value("0.0", "Status.eventCounter"), QString("1"));
 
     const int cleared = client.messages.size();
-    client.request(ticket, {item("setItem", "0", "0", "", "Control.clearAll", 1)});
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0", "Status.eventCounter", cleared) == "0"; }));
-    for (const char *name : {"Event.currentTrip", "Error.currentTrip", "Status.currentTrip",
-                                "Status.eventCounter", "Status.errorCounter"})
+    client.request(ticket, { item("setItem", "0", "0", "", "Control.clearAll", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0", "Status.eventCounter", cleared) == "0"; }));
+    for (const char *name : { "Event.currentTrip", "Error.currentTrip", "Status.currentTrip",
+                              "Status.eventCounter", "Status.errorCounter" })
         QCOMPARE(sim.supply.items().value("0.0.1", name), QString("0"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.errorCounter"), QString("0"));
     QVERIFY(client.errors(from).isEmpty());
@@ -386,18 +431,20 @@ void tst_Simulator::emergencySwitchesOff()
     Client client;
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
-    client.request(ticket, {item("setItem", "0", "0", "2", "Control.voltageSet", "500"),
-                            item("setItem", "0", "0", "2", "Control.on", 1)});
+    client.request(ticket,
+                   { item("setItem", "0", "0", "2", "Control.voltageSet", "500"),
+                     item("setItem", "0", "0", "2", "Control.on", 1) });
     QTRY_VERIFY(sim.supply.items().number("0.0.2", "Status.voltageMeasure") > 1);
 
     const int from = client.messages.size();
-    client.request(ticket, {item("setItem", "0", "0", "2", "Control.emergency", 1)});
-    QVERIFY(Client::waitFor([&] { return client.latest("0.0.2", "Status.runningState", from) == "error"; }));
+    client.request(ticket, { item("setItem", "0", "0", "2", "Control.emergency", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.2", "Status.runningState", from) == "error"; }));
     QCOMPARE(client.latest("0.0.2", "Control.on", from), QString("0"));
     QVERIFY(magnitude(client.latest("0.0.2", "Status.voltageMeasure", from)) < 1);
 
     const int refused = client.messages.size();
-    client.request(ticket, {item("setItem", "0", "0", "2", "Control.on", 1)});
+    client.request(ticket, { item("setItem", "0", "0", "2", "Control.on", 1) });
     QVERIFY(Client::waitFor([&] { return !client.errors(refused).isEmpty(); }));
     QCOMPARE(sim.supply.items().value("0.0.2", "Control.on"), QString("0"));
 }
@@ -408,7 +455,7 @@ void tst_Simulator::slowCycleKeepsLinkAlive()
     Client client;
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
-    client.request(ticket, {item("setItem", "", "", "", "Setup.cycleTime", 60000)});
+    client.request(ticket, { item("setItem", "", "", "", "Setup.cycleTime", 60000) });
     QVERIFY(Client::waitFor([&] { return client.latest("", "Setup.cycleTime") == "60000"; }));
 
     // Measurements keep changing, but only the keep-alive may go out now.
@@ -437,8 +484,9 @@ void tst_Simulator::configuration()
     QTemporaryDir dir;
     const QString record = dir.filePath("frames.jsonl");
     QProcess process;
-    process.start(ZANDORSIM, {"--port", "0", "--channels", QString::number(channels), "--standby", "5",
-                              "--seed", "7", "--record", record});
+    process.start(ZANDORSIM,
+                  { "--port", "0", "--channels", QString::number(channels), "--standby", "5",
+                    "--seed", "7", "--record", record });
     QVERIFY(process.waitForReadyRead(5000));
     const QString banner = QString::fromUtf8(process.readLine()).trimmed();
     QVERIFY2(banner.startsWith("zandorsim listening on 127.0.0.1:"), qPrintable(banner));
@@ -449,7 +497,8 @@ void tst_Simulator::configuration()
     QVERIFY(client.open(port));
     const QString ticket = client.login("_PANEL_", "_PANEL_");
     const int from = client.messages.size();
-    client.send({{"i", ticket}, {"t", "getConfig"}, {"c", QJsonArray()}, {"r", "websocket"}});
+    client.send(
+            { { "i", ticket }, { "t", "getConfig" }, { "c", QJsonArray() }, { "r", "websocket" } });
     QVERIFY(Client::waitFor([&] {
         return client.messages.size() > from && client.messages.last().object().contains("file");
     }));
@@ -459,8 +508,10 @@ void tst_Simulator::configuration()
     QVERIFY(config.setContent(QByteArray::fromBase64(answer.value("d").toString().toLatin1())));
     const QDomElement root = config.documentElement();
     QCOMPARE(root.tagName(), QString("lumaConfig"));
-    const QDomElement detected = root.firstChildElement("hardwareDetect").firstChildElement("device");
-    const QDomElement configured = root.firstChildElement("hardwareConfig").firstChildElement("device");
+    const QDomElement detected
+            = root.firstChildElement("hardwareDetect").firstChildElement("device");
+    const QDomElement configured
+            = root.firstChildElement("hardwareConfig").firstChildElement("device");
     QCOMPARE(detected.attribute("id"), QString("0-0"));
     QCOMPARE(detected.elementsByTagName("channel").size(), channels);
     QCOMPARE(configured.elementsByTagName("channel").size(), channels);
@@ -484,7 +535,7 @@ void tst_Simulator::configuration()
         ticketRecorded = ticketRecorded || entry.value("frame").toString().contains(ticket);
         QVERIFY(entry.value("ms").isDouble());
     }
-    QCOMPARE(directions.mid(0, 2), QStringList({"in", "out"}));
+    QCOMPARE(directions.mid(0, 2), QStringList({ "in", "out" }));
     QVERIFY(ticketRecorded);
 }
 
@@ -492,11 +543,14 @@ void tst_Simulator::setConfig_data()
 {
     QTest::addColumn<QJsonValue>("data");
     QTest::addColumn<bool>("accepted");
-    const auto encode = [](const QByteArray &xml) { return QJsonValue(QString::fromLatin1(xml.toBase64())); };
+    const auto encode
+            = [](const QByteArray &xml) { return QJsonValue(QString::fromLatin1(xml.toBase64())); };
     QTest::newRow("changed brightness")
-        << encode("<lumaConfig><hardwareConfig><device id=\"0-0\" displayBrightness=\"9\"/></hardwareConfig></lumaConfig>")
-        << true;
-    QTest::newRow("not well-formed") << encode("<lumaConfig><hardwareConfig></lumaConfig>") << false;
+            << encode("<lumaConfig><hardwareConfig><device id=\"0-0\" "
+                      "displayBrightness=\"9\"/></hardwareConfig></lumaConfig>")
+            << true;
+    QTest::newRow("not well-formed")
+            << encode("<lumaConfig><hardwareConfig></lumaConfig>") << false;
     QTest::newRow("other root") << encode("<config displayBrightness=\"9\"/>") << false;
     QTest::newRow("not base64") << QJsonValue("<lumaConfig/>") << false;
     QTest::newRow("empty") << QJsonValue("") << false;
@@ -514,9 +568,13 @@ void tst_Simulator::setConfig()
     const QByteArray before = sim.supply.configuration();
 
     const int from = client.messages.size();
-    client.send({{"i", ticket}, {"t", "setConfig"}, {"f", "LUMAconfig.xml"}, {"c", QJsonArray()}, {"d", data},
-                 {"r", "websocket"}});
-    client.request(ticket, {item("getItem", "", "", "", "Setup.cycleTime")});
+    client.send({ { "i", ticket },
+                  { "t", "setConfig" },
+                  { "f", "LUMAconfig.xml" },
+                  { "c", QJsonArray() },
+                  { "d", data },
+                  { "r", "websocket" } });
+    client.request(ticket, { item("getItem", "", "", "", "Setup.cycleTime") });
     QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
 
     QDomDocument config;
@@ -524,12 +582,19 @@ void tst_Simulator::setConfig()
     const QDomElement root = config.documentElement();
     QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
     if (accepted) {
-        QCOMPARE(root.firstChildElement("hardwareConfig").firstChildElement("device").attribute("displayBrightness"),
+        QCOMPARE(root.firstChildElement("hardwareConfig")
+                         .firstChildElement("device")
+                         .attribute("displayBrightness"),
                  QString("9"));
         // Detection is the supply's own: it comes back even when left out.
-        QCOMPARE(root.firstChildElement("hardwareDetect").firstChildElement("device")
-                     .elementsByTagName("channel").size(), 4);
-        QVERIFY(Client::waitFor([&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
+        QCOMPARE(root.firstChildElement("hardwareDetect")
+                         .firstChildElement("device")
+                         .elementsByTagName("channel")
+                         .size(),
+                 4);
+        QVERIFY(Client::waitFor([&] {
+            return !client.latest("", "Control.configurationChanged", from).isEmpty();
+        }));
     } else {
         QCOMPARE(sim.supply.configuration(), before);
     }
@@ -543,7 +608,7 @@ void tst_Simulator::usbStick()
     const QString ticket = client.login();
     const auto run = [&](const QJsonObject &packet) {
         const int from = client.messages.size();
-        client.request(ticket, {packet});
+        client.request(ticket, { packet });
         QJsonObject answer;
         Client::waitFor([&] {
             for (const Packet &p : client.packets(from)) {
@@ -554,17 +619,33 @@ void tst_Simulator::usbStick()
         });
         return answer;
     };
-    const QJsonObject list{{"c", "fileList"}, {"p", QJsonObject{{"t", "lumaConfig"}, {"s", "USB"}}}};
+    const QJsonObject list { { "c", "fileList" },
+                             { "p", QJsonObject { { "t", "lumaConfig" }, { "s", "USB" } } } };
 
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({"LUMAconfig.xml"}));
-    QCOMPARE(run({{"c", "downloadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"d", "USB"}, {"n", "../etc"}}}})
-                 .value("e").toString(), QString("error"));
-    QCOMPARE(run({{"c", "downloadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"d", "USB"}, {"n", "lab.xml"}}}})
-                 .value("e").toString(), QString("success"));
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({"LUMAconfig.xml", "lab.xml"}));
-    QCOMPARE(run({{"c", "uploadFile"}, {"p", QJsonObject{{"i", "lumaConfig"}, {"s", "USB"}, {"n", "lab.xml"}}}})
-                 .value("e").toString(), QString("success"));
-    QCOMPARE(run({{"c", "unmount"}, {"p", QJsonObject{{"d", "USB"}}}}).value("e").toString(), QString("success"));
+    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml" }));
+    QCOMPARE(run({ { "c", "downloadFile" },
+                   { "p",
+                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "../etc" } } } })
+                     .value("e")
+                     .toString(),
+             QString("error"));
+    QCOMPARE(run({ { "c", "downloadFile" },
+                   { "p",
+                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "lab.xml" } } } })
+                     .value("e")
+                     .toString(),
+             QString("success"));
+    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml", "lab.xml" }));
+    QCOMPARE(run({ { "c", "uploadFile" },
+                   { "p",
+                     QJsonObject { { "i", "lumaConfig" }, { "s", "USB" }, { "n", "lab.xml" } } } })
+                     .value("e")
+                     .toString(),
+             QString("success"));
+    QCOMPARE(run({ { "c", "unmount" }, { "p", QJsonObject { { "d", "USB" } } } })
+                     .value("e")
+                     .toString(),
+             QString("success"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.usbAuxState"), QString("off"));
     QCOMPARE(run(list).value("e").toString(), QString("error"));
 }
@@ -583,21 +664,23 @@ void tst_Simulator::malformedFrames_data()
     QTest::newRow("packet not an object") << request.arg("[42]");
     QTest::newRow("no parameters") << request.arg(R"([{"c":"getItem"}])");
     QTest::newRow("unknown command") << request.arg(R"([{"c":"format","p":{}}])");
-    QTest::newRow("line not a string") << request.arg(getItem.arg(R"({"p":{"l":0,"a":"0","c":"0"},"i":"Control.on"})"));
+    QTest::newRow("line not a string")
+            << request.arg(getItem.arg(R"({"p":{"l":0,"a":"0","c":"0"},"i":"Control.on"})"));
     QTest::newRow("no item name") << request.arg(getItem.arg(R"({"p":{"l":"0","a":"0","c":"0"}})"));
-    QTest::newRow("value an object")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.on","v":{}}}])");
-    QTest::newRow("read-only item")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Status.voltageMeasure","v":"5"}}])");
-    QTest::newRow("above the limit")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"99999"}}])");
-    QTest::newRow("not a number")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1e"}}])");
-    QTest::newRow("wrong unit")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1","u":"mA"}}])");
-    QTest::newRow("cycle time zero")
-        << request.arg(R"([{"c":"setItem","p":{"p":{"l":"","a":"","c":""},"i":"Setup.cycleTime","v":0}}])");
-    QTest::newRow("huge frame") << QString(R"({"i":"%T","t":"request","c":[],"x":"%1"})").arg(QString(2 << 20, 'x'));
+    QTest::newRow("value an object") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.on","v":{}}}])");
+    QTest::newRow("read-only item") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Status.voltageMeasure","v":"5"}}])");
+    QTest::newRow("above the limit") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"99999"}}])");
+    QTest::newRow("not a number") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1e"}}])");
+    QTest::newRow("wrong unit") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"0","a":"0","c":"0"},"i":"Control.voltageSet","v":"1","u":"mA"}}])");
+    QTest::newRow("cycle time zero") << request.arg(
+            R"([{"c":"setItem","p":{"p":{"l":"","a":"","c":""},"i":"Setup.cycleTime","v":0}}])");
+    QTest::newRow("huge frame")
+            << QString(R"({"i":"%T","t":"request","c":[],"x":"%1"})").arg(QString(2 << 20, 'x'));
 }
 
 void tst_Simulator::malformedFrames()
@@ -617,8 +700,9 @@ void tst_Simulator::malformedFrames()
     QCOMPARE(client.errors(from).first().envelope, QString("response"));
     QVERIFY(!client.errors(from).first().body.value("v").toString().isEmpty());
 
-    client.request(ticket, {item("getItem", "", "", "", "Setup.cycleTime")});
-    QVERIFY(Client::waitFor([&] { return client.latest("", "Setup.cycleTime", from) == cycleTime; }));
+    client.request(ticket, { item("getItem", "", "", "", "Setup.cycleTime") });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("", "Setup.cycleTime", from) == cycleTime; }));
     QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageSet"), voltageSet);
     QCOMPARE(sim.supply.items().value("0.0.0", "Control.on"), QString("0"));
 }

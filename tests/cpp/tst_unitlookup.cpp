@@ -20,17 +20,28 @@ void tst_UnitLookup::lookup_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("sameAs");
 
-    QTest::newRow("root screen") << "qrc:/main.qml" << "qrc:/main.qml";
-    QTest::newRow("authority form") << "qrc:///main.qml" << "qrc:/main.qml";
-    QTest::newRow("parent segment") << "qrc:/views/../main.qml" << "qrc:/main.qml";
-    QTest::newRow("dot segment") << "qrc:/./main.qml" << "qrc:/main.qml";
-    QTest::newRow("doubled separators") << "qrc:/views//..//main.qml" << "qrc:/main.qml";
-    QTest::newRow("no leading slash") << "qrc:main.qml" << "qrc:/main.qml";
-    QTest::newRow("other scheme") << "file:///main.qml" << "";
-    QTest::newRow("empty path") << "qrc:" << "";
-    QTest::newRow("dot path") << "qrc:." << "";
-    QTest::newRow("not compiled") << "qrc:/views/Nowhere.qml" << "";
-    QTest::newRow("font is no unit") << "qrc:/assets/Fonts/Gothic.ttf" << "";
+    QTest::newRow("root screen") << "qrc:/main.qml"
+                                 << "qrc:/main.qml";
+    QTest::newRow("authority form") << "qrc:///main.qml"
+                                    << "qrc:/main.qml";
+    QTest::newRow("parent segment") << "qrc:/views/../main.qml"
+                                    << "qrc:/main.qml";
+    QTest::newRow("dot segment") << "qrc:/./main.qml"
+                                 << "qrc:/main.qml";
+    QTest::newRow("doubled separators") << "qrc:/views//..//main.qml"
+                                        << "qrc:/main.qml";
+    QTest::newRow("no leading slash") << "qrc:main.qml"
+                                      << "qrc:/main.qml";
+    QTest::newRow("other scheme") << "file:///main.qml"
+                                  << "";
+    QTest::newRow("empty path") << "qrc:"
+                                << "";
+    QTest::newRow("dot path") << "qrc:."
+                              << "";
+    QTest::newRow("not compiled") << "qrc:/views/Nowhere.qml"
+                                  << "";
+    QTest::newRow("font is no unit") << "qrc:/assets/Fonts/Gothic.ttf"
+                                     << "";
 }
 
 void tst_UnitLookup::lookup()

@@ -69,7 +69,7 @@ static QByteArray records(const Detents &detents, qint64 startUs = 100000000)
 
 static Detents run(int count, qint64 gapUs, int value = 1)
 {
-    return Detents(count, Detent{ gapUs, value });
+    return Detents(count, Detent { gapUs, value });
 }
 
 static Steps repeat(int count, int steps)
@@ -108,7 +108,8 @@ void tst_WheelWorker::openWriter()
 {
     const QByteArray path = QFile::encodeName(m_device);
     QDeadlineTimer deadline(2000);
-    while ((m_writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK)) < 0 && !deadline.hasExpired())
+    while ((m_writer = ::open(path.constData(), O_WRONLY | O_NONBLOCK)) < 0
+           && !deadline.hasExpired())
         QThread::msleep(5);
     QVERIFY(m_writer >= 0);
     QCOMPARE(::fcntl(m_writer, F_SETFL, 0), 0);
@@ -136,27 +137,25 @@ void tst_WheelWorker::acceleration_data()
     const qint64 fast = 100000;
     const qint64 medium = 200000;
 
-    QTest::newRow("sign inverted") << Detents{ { slow, 1 }, { slow, -1 }, { slow, 3 } }
-                                   << Steps{ -1, 1, -3 };
+    QTest::newRow("sign inverted")
+            << Detents { { slow, 1 }, { slow, -1 }, { slow, 3 } } << Steps { -1, 1, -3 };
     QTest::newRow("fast: 10 from the 25th, 100 from the 73rd")
-            << Detents{ { slow, 1 } } + run(80, fast)
-            << Steps{ -1 } + repeat(24, -1) + repeat(48, -10) + repeat(8, -100);
-    QTest::newRow("medium: 10 from the 49th")
-            << Detents{ { slow, -1 } } + run(52, medium, -1)
-            << Steps{ 1 } + repeat(48, 1) + repeat(4, 10);
+            << Detents { { slow, 1 } } + run(80, fast)
+            << Steps { -1 } + repeat(24, -1) + repeat(48, -10) + repeat(8, -100);
+    QTest::newRow("medium: 10 from the 49th") << Detents { { slow, -1 } } + run(52, medium, -1)
+                                              << Steps { 1 } + repeat(48, 1) + repeat(4, 10);
     QTest::newRow("reversal starts over")
-            << Detents{ { slow, 1 } } + run(30, fast) + run(2, fast, -1)
-            << Steps{ -1 } + repeat(24, -1) + repeat(6, -10) + Steps{ 1, 1 };
+            << Detents { { slow, 1 } } + run(30, fast) + run(2, fast, -1)
+            << Steps { -1 } + repeat(24, -1) + repeat(6, -10) + Steps { 1, 1 };
     QTest::newRow("pause starts over")
-            << Detents{ { slow, 1 } } + run(30, fast) + Detents{ { 300000, 1 } } + run(1, fast)
-            << Steps{ -1 } + repeat(24, -1) + repeat(6, -10) + Steps{ -1, -1 };
+            << Detents { { slow, 1 } } + run(30, fast) + Detents { { 300000, 1 } } + run(1, fast)
+            << Steps { -1 } + repeat(24, -1) + repeat(6, -10) + Steps { -1, -1 };
     QTest::newRow("medium after a fast run keeps 10")
-            << Detents{ { slow, 1 } } + run(73, fast) + run(2, medium)
-            << Steps{ -1 } + repeat(24, -1) + repeat(48, -10) + Steps{ -100, -10, -10 };
+            << Detents { { slow, 1 } } + run(73, fast) + run(2, medium)
+            << Steps { -1 } + repeat(24, -1) + repeat(48, -10) + Steps { -100, -10, -10 };
     // 100 ms apart across whole seconds is still fast.
-    QTest::newRow("second boundaries")
-            << Detents{ { 950000, 1 } } + run(25, fast)
-            << Steps{ -1 } + repeat(24, -1) + Steps{ -10 };
+    QTest::newRow("second boundaries") << Detents { { 950000, 1 } } + run(25, fast)
+                                       << Steps { -1 } + repeat(24, -1) + Steps { -10 };
 }
 
 void tst_WheelWorker::acceleration()
@@ -178,7 +177,7 @@ void tst_WheelWorker::truncatedRecordIgnored()
     const QByteArray bytes = records({ { 0, 2 }, { 1000000, 5 } });
     write(bytes.left(bytes.size() - int(sizeof(input_event)) - 10));
     closeWriterAndJoin();
-    QCOMPARE(m_steps, Steps{ -2 });
+    QCOMPARE(m_steps, Steps { -2 });
 }
 
 void tst_WheelWorker::recordSplitAcrossWrites()
@@ -206,7 +205,7 @@ void tst_WheelWorker::stopWakesBlockedThread()
     startWorker();
     openWriter();
     write(records({ { 0, 1 } }));
-    QTRY_COMPARE(m_steps, Steps{ -1 });
+    QTRY_COMPARE(m_steps, Steps { -1 });
     QVERIFY(m_worker->isRunning());
     m_worker->stop();
     QVERIFY(m_worker->isFinished());

@@ -47,7 +47,8 @@ QVariant Panel::call(const char *function, const QVariantList &arguments)
         QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]));
         break;
     case 2:
-        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]));
+        QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]),
+                                  Q_ARG(QVariant, a[1]));
         break;
     case 3:
         QMetaObject::invokeMethod(root(), function, r, Q_ARG(QVariant, a[0]), Q_ARG(QVariant, a[1]),

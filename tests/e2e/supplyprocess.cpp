@@ -79,9 +79,9 @@ QList<QJsonValue> SupplyProcess::frames(const QString &direction) const
                 continue;
             const QString text = entry.value(QStringLiteral("frame")).toString();
             const QJsonDocument frame = QJsonDocument::fromJson(text.toUtf8());
-            result.append(frame.isArray() ? QJsonValue(frame.array())
-                                          : frame.isObject() ? QJsonValue(frame.object())
-                                                             : QJsonValue(text));
+            result.append(frame.isArray()            ? QJsonValue(frame.array())
+                                  : frame.isObject() ? QJsonValue(frame.object())
+                                                     : QJsonValue(text));
         }
     }
     return result;

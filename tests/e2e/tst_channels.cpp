@@ -98,7 +98,8 @@ static int count(const QImage &image, const QRect &area, const QColor &colour, i
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QRgb pixel = image.pixel(x, y);
-            n += qAbs(qRed(pixel) - colour.red()) <= tolerance && qAbs(qGreen(pixel) - colour.green()) <= tolerance
+            n += qAbs(qRed(pixel) - colour.red()) <= tolerance
+                    && qAbs(qGreen(pixel) - colour.green()) <= tolerance
                     && qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
         }
     }
@@ -132,7 +133,8 @@ void tst_Channels::listShowsLiveValues()
     SupplyProcess supply;
     QVERIFY(supply.start());
     Panel panel(supply.port());
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
 
     QStringList labels;
     for (const QString channel : { "0.0.0", "0.0.1", "0.0.2", "0.0.3" })
@@ -144,7 +146,8 @@ void tst_Channels::listShowsLiveValues()
     QTRY_VERIFY_WITH_TIMEOUT(text(vmeas).endsWith(" V") && text(vmeas).size() > 2, 5000);
     const QString first = text(vmeas);
     QTRY_VERIFY_WITH_TIMEOUT(text(vmeas) != first, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(text(vmeas), cached(panel, "0.0.1", "Status.voltageMeasure") + " V", 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(vmeas), cached(panel, "0.0.1", "Status.voltageMeasure") + " V",
+                              2000);
     QCOMPARE(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OFF"));
 
     QTest::qWait(700); // the alert strip and the wheel settle
@@ -153,12 +156,14 @@ void tst_Channels::listShowsLiveValues()
     // Row labels and measured values in white on every row.
     for (int row = 0; row < 4; ++row) {
         const int top = 21 + 2 + row * 50;
-        QVERIFY2(bright(image, QRect(8, top, 80, 14)) > 20, qPrintable(QString("no label in row %1").arg(row)));
+        QVERIFY2(bright(image, QRect(8, top, 80, 14)) > 20,
+                 qPrintable(QString("no label in row %1").arg(row)));
         QVERIFY2(bright(image, QRect(120, top + 8, 120, 25)) > 20,
                  qPrintable(QString("no measured voltage in row %1").arg(row)));
     }
     // Set values in the row's orange.
-    QVERIFY2(count(image, QRect(120, 23 + 32, 240, 15), QColor("#ff6600")) > 10, "no set values drawn");
+    QVERIFY2(count(image, QRect(120, 23 + 32, 240, 15), QColor("#ff6600")) > 10,
+             "no set values drawn");
 }
 
 void tst_Channels::runningStateBoxSwitchesTheChannel()
@@ -166,11 +171,13 @@ void tst_Channels::runningStateBoxSwitchesTheChannel()
     SupplyProcess supply;
     QVERIFY(supply.start());
     Panel panel(supply.port());
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
     // A ramp to see: 300 V at 100 V/s takes three seconds.
     panel.call("setItemValue", { "0.0.2", "Control.voltageSet", "300", "V" });
     panel.call("setItemValue", { "0.0.2", "Control.voltageRampspeedUp", "100", "V/s" });
-    QTRY_COMPARE_WITH_TIMEOUT(cached(panel, "0.0.2", "Control.voltageRampspeedUp"), QStringLiteral("100"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(cached(panel, "0.0.2", "Control.voltageRampspeedUp"),
+                              QStringLiteral("100"), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(text(inRow(panel, "0.0.2", "vset")), QStringLiteral("300 V"), 5000);
     QCOMPARE(text(inRow(panel, "0.0.2", "chStatusText")), QStringLiteral("OFF"));
 
@@ -182,7 +189,8 @@ void tst_Channels::runningStateBoxSwitchesTheChannel()
     QQuickItem *state = inRow(panel, "0.0.2", "chStatusText");
     QTRY_COMPARE_WITH_TIMEOUT(text(state), QStringLiteral("RAMPING"), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(text(state), QStringLiteral("OK"), 8000);
-    QCOMPARE(panel.property("selectedChannel").toMap().value("cID").toString(), QStringLiteral("0.0.2"));
+    QCOMPARE(panel.property("selectedChannel").toMap().value("cID").toString(),
+             QStringLiteral("0.0.2"));
     // Only channel 2 was switched.
     QCOMPARE(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OFF"));
 }
@@ -192,14 +200,16 @@ void tst_Channels::doubleClickOpensChannelViewAndBackReturns()
     SupplyProcess supply;
     QVERIFY(supply.start());
     Panel panel(supply.port());
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
     panel.call("setItemValue", { "0.0.1", "Control.voltageSet", "250", "V" });
     panel.call("setItemValue", { "0.0.1", "Control.on", "1", "" });
 
     QQuickItem *area = inRow(panel, "0.0.1", "maSelect");
     QVERIFY(area);
     QTest::mouseDClick(&panel.view(), Qt::LeftButton, {}, centre(area));
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"),
+                              3000);
     QCOMPARE(text(item(panel, "chTitle")), QStringLiteral("CHANNEL 1"));
     QCOMPARE(text(item(panel, "chPolText")), QStringLiteral("NEG"));
     QTRY_VERIFY_WITH_TIMEOUT(text(item(panel, "vmeas")).endsWith(" V"), 3000);
@@ -210,14 +220,17 @@ void tst_Channels::doubleClickOpensChannelViewAndBackReturns()
     QVERIFY2(bright(image, QRect(10, 17, 200, 30)) > 40, "no channel title");
     QVERIFY2(bright(image, QRect(85, 75, 150, 25)) > 20, "no measured voltage");
     const QRect chart(0, 172, 395, 78);
-    QVERIFY2(count(image, chart, QColor("#00d4f3")) > 30, "no voltage trace or axis labels in the chart");
-    QVERIFY2(count(image, chart, QColor("#e00bcf")) > 30, "no current trace or axis labels in the chart");
+    QVERIFY2(count(image, chart, QColor("#00d4f3")) > 30,
+             "no voltage trace or axis labels in the chart");
+    QVERIFY2(count(image, chart, QColor("#e00bcf")) > 30,
+             "no current trace or axis labels in the chart");
 
     QQuickItem *back = item(panel, "bb_bt4");
     QVERIFY(back);
     QCOMPARE(text(item(panel, "bb_bt4")->findChild<QQuickItem *>("label")), QStringLiteral("BACK"));
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre(back) + QPoint(20, 0));
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channellist"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 3000);
     QCOMPARE(item(panel, "channelList")->property("currentIndex").toInt(), 1);
 }
 

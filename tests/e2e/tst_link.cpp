@@ -84,20 +84,28 @@ void tst_Link::loginStartBatchAndConfiguration()
     for (const QJsonValue &packet : batch)
         packets << describe(packet);
     const QStringList expected = {
-        "setItem    Setup.cycleTime",           "getItem    Control.liveInsertion",
-        "getItem * * * Control.voltageSet",     "getItem * * * Control.currentSet",
-        "getItem * * * Setup.outputPolarity",   "getItem * * * Status.voltageMode",
-        "getItem * * * Status.currentMode",     "getItem * *  Status.installFirmware",
-        "getItem * *  Status.on",               "getItem 0 0  Status.ethernetState",
-        "getItem 0 0  Status.usbRemoteState",   "getItem 0 0  Status.usbAuxState",
-        "getItem 0 0  Status.usbRemoteText",    "getItem 0 0  Status.usbAuxText",
+        "setItem    Setup.cycleTime",
+        "getItem    Control.liveInsertion",
+        "getItem * * * Control.voltageSet",
+        "getItem * * * Control.currentSet",
+        "getItem * * * Setup.outputPolarity",
+        "getItem * * * Status.voltageMode",
+        "getItem * * * Status.currentMode",
+        "getItem * *  Status.installFirmware",
+        "getItem * *  Status.on",
+        "getItem 0 0  Status.ethernetState",
+        "getItem 0 0  Status.usbRemoteState",
+        "getItem 0 0  Status.usbAuxState",
+        "getItem 0 0  Status.usbRemoteText",
+        "getItem 0 0  Status.usbAuxText",
         "getItem 0 0 * Status.lowCurrentRange",
     };
     QCOMPARE(packets, expected);
     QCOMPARE(in[1].toObject().value("i").toString().isEmpty(), false);
     QCOMPARE(in[2].toObject().value("t").toString(), QStringLiteral("getConfig"));
 
-    const QString model = panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" }).toString();
+    const QString model
+            = panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" }).toString();
     QVERIFY(!model.isEmpty());
     QCOMPARE(panel.property("deviceName").toString(), model.left(12));
     QCOMPARE(views.count(), 1);
@@ -118,7 +126,8 @@ void tst_Link::setItemRoundTrip()
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
 
     panel.call("setItemValue", { "0.0.1", "Control.voltageSet", "1234", "V" });
-    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.1", "Control.voltageSet"), QStringLiteral("1234"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.1", "Control.voltageSet"), QStringLiteral("1234"),
+                              5000);
 
     bool seen = false;
     for (const QJsonValue &frame : supply.received()) {
@@ -136,7 +145,8 @@ void tst_Link::commandsWhileDownLeadTheStartBatch()
 {
     const quint16 port = SupplyProcess::freePort();
     Panel panel(port);
-    QTRY_VERIFY_WITH_TIMEOUT(!panel.call("getObjectState", { "ethernetStatus" }).toString().isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            !panel.call("getObjectState", { "ethernetStatus" }).toString().isEmpty(), 5000);
     panel.call("setItemValue", { "0.0.2", "Control.on", 1, "" });
     panel.command("lumaCommand", { { "mode", "On" }, { "path", "0.0.3_Control.on" } });
 
@@ -169,7 +179,8 @@ void tst_Link::supplyRestartKeepsCache()
     QVERIFY(supply.start(supply.port()));
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
     QCOMPARE(count(supply.received(), "login"), 2);
-    QCOMPARE(panel.call("getObjectState", { "ethernetStatus" }).toString(), QStringLiteral("connected"));
+    QCOMPARE(panel.call("getObjectState", { "ethernetStatus" }).toString(),
+             QStringLiteral("connected"));
 }
 
 void tst_Link::silentSupplyIsReopened()
@@ -217,12 +228,15 @@ void tst_Link::malformedFramesChangeNothing()
     // Every kind of bad frame arrives a few times between good ones.
     QTest::qWait(1500);
     panel.call("setItemValue", { "0.0.2", "Control.voltageSet", "777", "V" });
-    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.2", "Control.voltageSet"), QStringLiteral("777"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.2", "Control.voltageSet"), QStringLiteral("777"),
+                              5000);
     QVERIFY(panel.property("connected").toBool());
     QCOMPARE(count(supply.received(), "login"), 1);
     QCOMPARE(panel.property("numberOfChannels").toInt(), channels);
     QCOMPARE(panel.property("deviceName").toString(), model);
-    QVERIFY(!panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" }).toString().isEmpty());
+    QVERIFY(!panel.call("getConfigValue", { "hardwareDetect/device@id=0-0/@model" })
+                     .toString()
+                     .isEmpty());
 }
 
 void tst_Link::newAddressReconnects()

@@ -41,10 +41,19 @@ private:
     int wheelWriter = -1;
 };
 
-static const QStringList leds = { "LED_HV0_YELLOW", "LED_HV1_YELLOW", "LED_HV2_YELLOW", "LED_HV3_YELLOW",
-                                  "LED_OK0_GREEN",  "LED_OK1_GREEN",  "LED_OK2_GREEN",  "LED_OK3_GREEN",
-                                  "LED_POL0_POS_NEG", "LED_POL1_POS_NEG", "LED_POL2_POS_NEG",
-                                  "LED_POL3_POS_NEG", "FAN" };
+static const QStringList leds = { "LED_HV0_YELLOW",
+                                  "LED_HV1_YELLOW",
+                                  "LED_HV2_YELLOW",
+                                  "LED_HV3_YELLOW",
+                                  "LED_OK0_GREEN",
+                                  "LED_OK1_GREEN",
+                                  "LED_OK2_GREEN",
+                                  "LED_OK3_GREEN",
+                                  "LED_POL0_POS_NEG",
+                                  "LED_POL1_POS_NEG",
+                                  "LED_POL2_POS_NEG",
+                                  "LED_POL3_POS_NEG",
+                                  "FAN" };
 static const QList<int> gpios = { 168, 176, 167, 171, 165, 164, 163, 162, 40, 6 };
 enum Gpio { SoftKey2 = 176, Channel1 = 164, Channel2 = 163, WheelKey = 40, HomeKey = 6 };
 
@@ -82,14 +91,16 @@ void tst_PanelDevice::initTestCase()
     for (int gpio : gpios)
         write(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
     write("/sys/class/gpio/export", "");
-    for (const char *file : { "/sys/class/pwm/pwmchip0/export", "/sys/class/pwm/pwmchip0/pwm0/period",
-                              "/sys/class/pwm/pwmchip0/pwm0/duty_cycle", "/sys/class/pwm/pwmchip0/pwm0/enable" })
+    for (const char *file :
+         { "/sys/class/pwm/pwmchip0/export", "/sys/class/pwm/pwmchip0/pwm0/period",
+           "/sys/class/pwm/pwmchip0/pwm0/duty_cycle", "/sys/class/pwm/pwmchip0/pwm0/enable" })
         write(file, "");
     write("/sys/class/backlight/backlight/bl_power", "0\n");
     QVERIFY(QDir().mkpath(device("/dev/input")));
     QCOMPARE(::mkfifo(QFile::encodeName(device("/dev/input/event1")).constData(), 0600), 0);
     // Held open for writing all along, like a device that never goes away.
-    wheelWriter = ::open(QFile::encodeName(device("/dev/input/event1")).constData(), O_RDWR | O_CLOEXEC);
+    wheelWriter = ::open(QFile::encodeName(device("/dev/input/event1")).constData(),
+                         O_RDWR | O_CLOEXEC);
     QVERIFY(wheelWriter >= 0);
 
     Panel::prepareApplication();
@@ -101,7 +112,8 @@ void tst_PanelDevice::cleanupTestCase()
     QDir(device("")).removeRecursively();
 }
 
-static bool sent(const SupplyProcess &supply, const QString &path, const QString &item, int *count = nullptr)
+static bool sent(const SupplyProcess &supply, const QString &path, const QString &item,
+                 int *count = nullptr)
 {
     const QStringList fields = path.split('.');
     int n = 0;
@@ -112,7 +124,8 @@ static bool sent(const SupplyProcess &supply, const QString &path, const QString
             const QJsonObject p = packet.toObject().value("p").toObject();
             const QJsonObject where = p.value("p").toObject();
             n += packet.toObject().value("c").toString() == QLatin1String("setItem")
-                    && p.value("i").toString() == item && where.value("l").toString() == fields.value(0)
+                    && p.value("i").toString() == item
+                    && where.value("l").toString() == fields.value(0)
                     && where.value("a").toString() == fields.value(1)
                     && where.value("c").toString() == fields.value(2);
         }
@@ -152,7 +165,8 @@ void tst_PanelDevice::keysAndWheelReachTheScreen()
     press(HomeKey);
     QVERIFY(panel.property("currentView").toString() != QLatin1String("Home"));
     release(HomeKey);
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Home"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Home"),
+                              3000);
 }
 
 void tst_PanelDevice::channelKeysSwitchAndLedsFollow()
@@ -180,7 +194,8 @@ void tst_PanelDevice::channelKeysSwitchAndLedsFollow()
     QTRY_COMPARE_WITH_TIMEOUT(value("Status.runningState"), QStringLiteral("info"), 5000);
     bool blinked = false;
     QString first = led("LED_HV1_YELLOW");
-    for (int i = 0; i < 20 && !blinked && value("Status.runningState") == QLatin1String("info"); ++i) {
+    for (int i = 0; i < 20 && !blinked && value("Status.runningState") == QLatin1String("info");
+         ++i) {
         QTest::qWait(100);
         blinked = led("LED_HV1_YELLOW") != first;
     }
@@ -191,10 +206,14 @@ void tst_PanelDevice::channelKeysSwitchAndLedsFollow()
 
     // Polarity reported by the supply drives the polarity LEDs.
     for (const QString channel : { "0", "1", "2", "3" }) {
-        const QString polarity =
-                panel.call("getItemValue", { "0.0." + channel, "Setup.outputPolarity" }).toList().value(1).toString();
+        const QString polarity
+                = panel.call("getItemValue", { "0.0." + channel, "Setup.outputPolarity" })
+                          .toList()
+                          .value(1)
+                          .toString();
         QVERIFY(polarity == "p" || polarity == "n");
-        QTRY_COMPARE_WITH_TIMEOUT(led("LED_POL" + channel + "_POS_NEG"), QString(polarity == "p" ? "1" : "0"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(led("LED_POL" + channel + "_POS_NEG"),
+                                  QString(polarity == "p" ? "1" : "0"), 3000);
     }
     QVERIFY(led("LED_POL0_POS_NEG") != led("LED_POL1_POS_NEG"));
 }
@@ -209,17 +228,72 @@ void tst_PanelDevice::channelLeds_data()
     QTest::addColumn<QString>("okLed");
     QTest::addColumn<QString>("polarityLed");
 
-    QTest::newRow("ok") << "0.0.2" << "Status.runningState" << "ok" << "1" << "1" << "7";
-    QTest::newRow("off") << "0.0.2" << "Status.runningState" << "off" << "0" << "1" << "7";
-    QTest::newRow("info") << "0.0.2" << "Status.runningState" << "info" << "blink" << "7" << "7";
-    QTest::newRow("error") << "0.0.2" << "Status.runningState" << "error" << "0" << "0" << "7";
-    QTest::newRow("errorInfo") << "0.0.2" << "Status.runningState" << "errorInfo" << "blink" << "0" << "7";
-    QTest::newRow("errorOn") << "0.0.2" << "Status.runningState" << "errorOn" << "1" << "0" << "7";
-    QTest::newRow("unknown state") << "0.0.2" << "Status.runningState" << "ramping" << "7" << "7" << "7";
-    QTest::newRow("device path") << "0.0" << "Status.runningState" << "ok" << "7" << "7" << "7";
-    QTest::newRow("positive") << "0.0.2" << "Setup.outputPolarity" << "p" << "7" << "7" << "1";
-    QTest::newRow("negative") << "0.0.2" << "Setup.outputPolarity" << "n" << "7" << "7" << "0";
-    QTest::newRow("unknown polarity") << "0.0.2" << "Setup.outputPolarity" << "x" << "7" << "7" << "7";
+    QTest::newRow("ok") << "0.0.2"
+                        << "Status.runningState"
+                        << "ok"
+                        << "1"
+                        << "1"
+                        << "7";
+    QTest::newRow("off") << "0.0.2"
+                         << "Status.runningState"
+                         << "off"
+                         << "0"
+                         << "1"
+                         << "7";
+    QTest::newRow("info") << "0.0.2"
+                          << "Status.runningState"
+                          << "info"
+                          << "blink"
+                          << "7"
+                          << "7";
+    QTest::newRow("error") << "0.0.2"
+                           << "Status.runningState"
+                           << "error"
+                           << "0"
+                           << "0"
+                           << "7";
+    QTest::newRow("errorInfo") << "0.0.2"
+                               << "Status.runningState"
+                               << "errorInfo"
+                               << "blink"
+                               << "0"
+                               << "7";
+    QTest::newRow("errorOn") << "0.0.2"
+                             << "Status.runningState"
+                             << "errorOn"
+                             << "1"
+                             << "0"
+                             << "7";
+    QTest::newRow("unknown state") << "0.0.2"
+                                   << "Status.runningState"
+                                   << "ramping"
+                                   << "7"
+                                   << "7"
+                                   << "7";
+    QTest::newRow("device path") << "0.0"
+                                 << "Status.runningState"
+                                 << "ok"
+                                 << "7"
+                                 << "7"
+                                 << "7";
+    QTest::newRow("positive") << "0.0.2"
+                              << "Setup.outputPolarity"
+                              << "p"
+                              << "7"
+                              << "7"
+                              << "1";
+    QTest::newRow("negative") << "0.0.2"
+                              << "Setup.outputPolarity"
+                              << "n"
+                              << "7"
+                              << "7"
+                              << "0";
+    QTest::newRow("unknown polarity") << "0.0.2"
+                                      << "Setup.outputPolarity"
+                                      << "x"
+                                      << "7"
+                                      << "7"
+                                      << "7";
 }
 
 void tst_PanelDevice::channelLeds()
@@ -238,8 +312,8 @@ void tst_PanelDevice::channelLeds()
     for (const char *name : { "LED_HV2_YELLOW", "LED_OK2_GREEN", "LED_POL2_POS_NEG" })
         write(QStringLiteral("/sys/class/leds/%1/brightness").arg(name), "7");
 
-    QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item), Q_ARG(QVariant, value),
-                              Q_ARG(QVariant, ""), Q_ARG(QVariant, "1"));
+    QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item),
+                              Q_ARG(QVariant, value), Q_ARG(QVariant, ""), Q_ARG(QVariant, "1"));
     // A blinking LED takes its first phase at the next tick of the blink clock.
     QTest::qWait(400);
     QSet<QString> seen;
@@ -260,9 +334,11 @@ void tst_PanelDevice::fanFeedConvertsUnits()
     Panel panel(SupplyProcess::freePort(), "_PANEL_", "_PANEL_");
     QObject *cache = panel.child("addItem");
     QVERIFY(cache);
-    const auto report = [&](const QString &path, const QString &item, const QString &value, const QString &unit) {
+    const auto report = [&](const QString &path, const QString &item, const QString &value,
+                            const QString &unit) {
         QMetaObject::invokeMethod(cache, "addItem", Q_ARG(QVariant, path), Q_ARG(QVariant, item),
-                                  Q_ARG(QVariant, value), Q_ARG(QVariant, unit), Q_ARG(QVariant, "1"));
+                                  Q_ARG(QVariant, value), Q_ARG(QVariant, unit),
+                                  Q_ARG(QVariant, "1"));
     };
     panel.root()->setProperty("numberOfChannels", 4);
     report("0.0", "Status.temperature", "35", "°C");

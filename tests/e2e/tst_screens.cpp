@@ -16,7 +16,8 @@ private slots:
 
 static bool near(QRgb pixel, QColor colour, int tolerance = 24)
 {
-    return qAbs(qRed(pixel) - colour.red()) <= tolerance && qAbs(qGreen(pixel) - colour.green()) <= tolerance
+    return qAbs(qRed(pixel) - colour.red()) <= tolerance
+            && qAbs(qGreen(pixel) - colour.green()) <= tolerance
             && qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
 }
 

@@ -19,8 +19,9 @@ private slots:
 static QString sourceRevision()
 {
     QProcess git;
-    git.start(QStringLiteral("git"), QStringList { QStringLiteral("-C"), QStringLiteral(ZANDOR_SOURCE_DIR),
-                                       QStringLiteral("rev-parse"), QStringLiteral("HEAD") });
+    git.start(QStringLiteral("git"),
+              QStringList { QStringLiteral("-C"), QStringLiteral(ZANDOR_SOURCE_DIR),
+                            QStringLiteral("rev-parse"), QStringLiteral("HEAD") });
     git.waitForFinished();
     return QString::fromLatin1(git.readAllStandardOutput()).trimmed().left(8);
 }
@@ -55,7 +56,8 @@ void tst_Startup::startsShowsFixedWindowAndQuits()
     QCOMPARE(program.exitCode(), 0);
 
     const QString log = QString::fromLocal8Bit(program.readAll());
-    const QRegularExpression startLine(QStringLiteral("zandorcontrol rev\\. +([0-9a-f]{8}) +started\\."));
+    const QRegularExpression startLine(
+            QStringLiteral("zandorcontrol rev\\. +([0-9a-f]{8}) +started\\."));
     auto matches = startLine.globalMatch(log);
     QVERIFY2(matches.hasNext(), qPrintable(log));
     const QString revision = matches.next().captured(1);
@@ -67,8 +69,8 @@ void tst_Startup::startsShowsFixedWindowAndQuits()
     // every native type and object it uses while it was being created.
     const int firstInterfaceLine = log.indexOf(QLatin1String("qrc:/"));
     QVERIFY(firstInterfaceLine == -1 || firstInterfaceLine > log.indexOf(startLine));
-    static const QRegularExpression scriptError(
-            QStringLiteral("ReferenceError|TypeError|is not defined|is not a type|module .* is not installed"));
+    static const QRegularExpression scriptError(QStringLiteral(
+            "ReferenceError|TypeError|is not defined|is not a type|module .* is not installed"));
     QVERIFY2(!scriptError.match(log).hasMatch(), qPrintable(log));
 }
 

@@ -26,8 +26,8 @@ bool X11Window::find(const QByteArray &title)
 
 xcb_window_t X11Window::search(xcb_window_t parent, const QByteArray &title) const
 {
-    xcb_query_tree_reply_t *tree =
-            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
+    xcb_query_tree_reply_t *tree
+            = xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
     if (!tree)
         return 0;
     xcb_window_t found = 0;
@@ -44,10 +44,11 @@ xcb_window_t X11Window::search(xcb_window_t parent, const QByteArray &title) con
 
 QByteArray X11Window::name(xcb_window_t window) const
 {
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
-            nullptr);
+    xcb_get_property_reply_t *reply
+            = xcb_get_property_reply(m_connection,
+                                     xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME,
+                                                      XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                                     nullptr);
     if (!reply)
         return {};
     const QByteArray text(static_cast<const char *>(xcb_get_property_value(reply)),
@@ -58,8 +59,8 @@ QByteArray X11Window::name(xcb_window_t window) const
 
 QSize X11Window::size() const
 {
-    xcb_get_geometry_reply_t *geometry =
-            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_window), nullptr);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(
+            m_connection, xcb_get_geometry(m_connection, m_window), nullptr);
     if (!geometry)
         return {};
     const QSize result(geometry->width, geometry->height);

@@ -33,10 +33,9 @@ QColor alpha(QColor c, int a)
 
 QColor mix(const QColor &a, const QColor &b, qreal t)
 {
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
-                            a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t,
-                            a.alphaF() + (b.alphaF() - a.alphaF()) * t);
+    return QColor::fromRgbF(
+            a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
+            a.blueF() + (b.blueF() - a.blueF()) * t, a.alphaF() + (b.alphaF() - a.alphaF()) * t);
 }
 
 QLinearGradient vertical(const QRectF &r, const QColor &top, const QColor &bottom)
@@ -77,7 +76,7 @@ void drawBottomBar(QPainter &p, const QRectF &r, const QColor &)
     p.fillRect(r, vertical(r, QColor(0x2a, 0x2a, 0x2a), QColor(0x3a, 0x3a, 0x3a)));
     p.fillRect(QRectF(0, 0, r.width(), 1), QColor(255, 255, 255, 80));
     // The three status buttons are 158 wide with 2-pixel gaps.
-    for (qreal x : {158.0, 318.0})
+    for (qreal x : { 158.0, 318.0 })
         p.fillRect(QRectF(x, 1, 2, r.height() - 1), QColor(0x18, 0x18, 0x18));
 }
 
@@ -93,13 +92,13 @@ void drawSoftKeyBar(QPainter &p, const QRectF &r, const QColor &)
     QLinearGradient line(r.topLeft(), r.topRight());
     line.setColorAt(0.3, QColor(255, 255, 255, 0));
     line.setColorAt(1, QColor(255, 255, 255, 60));
-    for (qreal y : {43.0, 105.0, 166.0})
+    for (qreal y : { 43.0, 105.0, 166.0 })
         p.fillRect(QRectF(0, y, r.width(), 1), line);
 
     // Marks pointing at the front-panel keys beside the keys' centres.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 150));
-    for (qreal y : {12.0, 74.0, 136.0, 197.0})
+    for (qreal y : { 12.0, 74.0, 136.0, 197.0 })
         p.drawRoundedRect(QRectF(r.width() - 4, y - 7, 6, 14), 2, 2);
 }
 
@@ -135,7 +134,8 @@ void drawTile(QPainter &p, const QRectF &r, const QColor &c)
 {
     const QRectF box = r.adjusted(1, 1, -1, -1);
     p.setPen(QPen(c, 1.5));
-    p.setBrush(vertical(box, mix(QColor(0x4e, 0x4e, 0x4e), c, 0.1), mix(QColor(0x28, 0x28, 0x28), c, 0.2)));
+    p.setBrush(vertical(box, mix(QColor(0x4e, 0x4e, 0x4e), c, 0.1),
+                        mix(QColor(0x28, 0x28, 0x28), c, 0.2)));
     p.drawRoundedRect(box, 6, 6);
     p.setPen(QPen(QColor(255, 255, 255, 45), 1));
     p.drawLine(QPointF(box.left() + 6, box.top() + 2), QPointF(box.right() - 6, box.top() + 2));
@@ -156,7 +156,8 @@ void drawArrow(QPainter &p, const QRectF &r, const QColor &c, bool up)
 {
     const qreal tip = up ? r.top() + 0.5 : r.bottom() - 0.5;
     const qreal base = up ? r.bottom() - 0.5 : r.top() + 0.5;
-    const QPointF points[] = {{r.left() + 0.5, base}, {r.right() - 0.5, base}, {r.center().x(), tip}};
+    const QPointF points[]
+            = { { r.left() + 0.5, base }, { r.right() - 0.5, base }, { r.center().x(), tip } };
     p.setPen(Qt::NoPen);
     p.setBrush(c);
     p.drawPolygon(points, 3);
@@ -219,8 +220,9 @@ void drawWheelArrows(QPainter &p, const QRectF &r, const QColor &c)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(c, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(shaft);
-    const QPointF upHead[] = {{x - 8, top + 14}, {x + 4, top + 2}, {x + 13, top + 16}};
-    const QPointF downHead[] = {{x - 8, bottom - 14}, {x + 4, bottom - 2}, {x + 13, bottom - 16}};
+    const QPointF upHead[] = { { x - 8, top + 14 }, { x + 4, top + 2 }, { x + 13, top + 16 } };
+    const QPointF downHead[]
+            = { { x - 8, bottom - 14 }, { x + 4, bottom - 2 }, { x + 13, bottom - 16 } };
     p.drawPolyline(upHead, 3);
     p.drawPolyline(downHead, 3);
 }
@@ -253,7 +255,8 @@ void drawKeyboard(QPainter &p, const QRectF &r, const QColor &c, std::initialize
     int row = 0;
     for (int keys : rows) {
         for (int column = 0; column < keys; ++column) {
-            const QRectF cap(column * keyWidth + 2.5, row * keyHeight + 3.5, keyWidth - 5, keyHeight - 5);
+            const QRectF cap(column * keyWidth + 2.5, row * keyHeight + 3.5, keyWidth - 5,
+                             keyHeight - 5);
             p.setPen(QPen(mix(QColor(0x80, 0x80, 0x80), c, 0.5), 1));
             p.setBrush(vertical(cap, QColor(0x50, 0x50, 0x50), QColor(0x36, 0x36, 0x36)));
             p.drawRoundedRect(cap, 3, 3);
@@ -265,12 +268,12 @@ void drawKeyboard(QPainter &p, const QRectF &r, const QColor &c, std::initialize
 
 void drawKeyboardBar(QPainter &p, const QRectF &r, const QColor &c)
 {
-    drawKeyboard(p, r, c, {12});
+    drawKeyboard(p, r, c, { 12 });
 }
 
 void drawKeyboardPanel(QPainter &p, const QRectF &r, const QColor &c)
 {
-    drawKeyboard(p, r, c, {10, 10, 10, 8, 10});
+    drawKeyboard(p, r, c, { 10, 10, 10, 8, 10 });
 }
 
 void drawHome(QPainter &p, const QRectF &r, const QColor &c)
@@ -313,7 +316,7 @@ void drawControl(QPainter &p, const QRectF &r, const QColor &c)
 {
     glyphBox(p, r);
     p.setPen(QPen(c, 1.6, Qt::SolidLine, Qt::RoundCap));
-    const qreal knobs[] = {14, 7, 17};
+    const qreal knobs[] = { 14, 7, 17 };
     for (int i = 0; i < 3; ++i) {
         const qreal x = 5 + i * 7;
         p.drawLine(QPointF(x, 3), QPointF(x, 21));
@@ -331,9 +334,9 @@ void drawOsci(QPainter &p, const QRectF &r, const QColor &c)
     const QRectF screen(2, 4, 20, 16);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(alpha(c, 90), 0.6));
-    for (qreal x : {7.0, 12.0, 17.0})
+    for (qreal x : { 7.0, 12.0, 17.0 })
         p.drawLine(QPointF(x, screen.top()), QPointF(x, screen.bottom()));
-    for (qreal y : {8.0, 12.0, 16.0})
+    for (qreal y : { 8.0, 12.0, 16.0 })
         p.drawLine(QPointF(screen.left(), y), QPointF(screen.right(), y));
     p.setPen(QPen(c, 1.6));
     p.drawRoundedRect(screen, 2, 2);
@@ -393,42 +396,42 @@ struct Artwork
 };
 
 const Artwork artworks[] = {
-    {"bg_main", 480, 272, drawScreen, grey},
-    {"Bar/bg_top", 480, 20, drawTopBar, grey},
-    {"Bar/bg_bottom", 480, 22, drawBottomBar, grey},
-    {"Bar/bg_right", 100, 210, drawSoftKeyBar, grey},
-    {"Channel/bg_channellist_channel_grey", 480, 53, drawRowHighlight, grey},
-    {"Channel/bg_channellist_channel_green", 480, 53, drawRowHighlight, green},
-    {"Channel/bg_channellist_channel_yellow", 480, 53, drawRowHighlight, yellow},
-    {"Channel/bg_channellist_channel_red", 480, 53, drawRowHighlight, red},
-    {"Channel/bg_divider", 120, 1, drawDivider, light},
-    {"Icons/zandor_ico_home", 20, 20, drawHome, light},
-    {"Icons/zandor_ico_control", 43, 38, drawControl, light},
-    {"Icons/zandor_ico_osci", 43, 38, drawOsci, light},
-    {"Icons/zandor_ico_menu", 43, 38, drawGear, light},
-    {"Icons/bg_icon", 125, 113, drawTile, grey},
-    {"Icons/bg_icon_pressed", 125, 113, drawTile, orange},
-    {"Icons/ico_info", 28, 28, drawInfo, light},
-    {"Icons/ico_lock", 15, 15, drawLock, light},
-    {"Menu/bg_menu_item_grey", 480, 35, drawRowHighlight, grey},
-    {"Menu/bg_menu_item_edit_sm_grey", 480, 42, drawEditBar, grey},
-    {"Menu/arrow_input_select_up", 10, 8, drawArrowUp, light},
-    {"Menu/arrow_input_select_down", 10, 8, drawArrowDown, light},
-    {"Wheel/bg_grey", 330, 330, drawWheel, grey},
-    {"Wheel/bg_green", 330, 330, drawWheel, green},
-    {"Wheel/bg_yellow", 330, 330, drawWheel, yellow},
-    {"Wheel/bg_red", 330, 330, drawWheel, red},
-    {"Wheel/bg_orange", 330, 330, drawWheel, orange},
-    {"Wheel/arrows", 29, 213, drawWheelArrows, light},
-    {"Wheel/indicator", 29, 49, drawWheelIndicator, light},
-    {"Keyboard/bg_keyboard_bar_grey", 480, 30, drawKeyboardBar, grey},
-    {"Keyboard/bg_keyboard_bar_green", 480, 30, drawKeyboardBar, green},
-    {"Keyboard/bg_keyboard_bar_yellow", 480, 30, drawKeyboardBar, yellow},
-    {"Keyboard/bg_keyboard_bar_red", 480, 30, drawKeyboardBar, red},
-    {"Keyboard/bg_keyboard_panel_grey", 480, 150, drawKeyboardPanel, grey},
-    {"Keyboard/bg_keyboard_panel_green", 480, 150, drawKeyboardPanel, green},
-    {"Keyboard/bg_keyboard_panel_yellow", 480, 150, drawKeyboardPanel, yellow},
-    {"Keyboard/bg_keyboard_panel_red", 480, 150, drawKeyboardPanel, red},
+    { "bg_main", 480, 272, drawScreen, grey },
+    { "Bar/bg_top", 480, 20, drawTopBar, grey },
+    { "Bar/bg_bottom", 480, 22, drawBottomBar, grey },
+    { "Bar/bg_right", 100, 210, drawSoftKeyBar, grey },
+    { "Channel/bg_channellist_channel_grey", 480, 53, drawRowHighlight, grey },
+    { "Channel/bg_channellist_channel_green", 480, 53, drawRowHighlight, green },
+    { "Channel/bg_channellist_channel_yellow", 480, 53, drawRowHighlight, yellow },
+    { "Channel/bg_channellist_channel_red", 480, 53, drawRowHighlight, red },
+    { "Channel/bg_divider", 120, 1, drawDivider, light },
+    { "Icons/zandor_ico_home", 20, 20, drawHome, light },
+    { "Icons/zandor_ico_control", 43, 38, drawControl, light },
+    { "Icons/zandor_ico_osci", 43, 38, drawOsci, light },
+    { "Icons/zandor_ico_menu", 43, 38, drawGear, light },
+    { "Icons/bg_icon", 125, 113, drawTile, grey },
+    { "Icons/bg_icon_pressed", 125, 113, drawTile, orange },
+    { "Icons/ico_info", 28, 28, drawInfo, light },
+    { "Icons/ico_lock", 15, 15, drawLock, light },
+    { "Menu/bg_menu_item_grey", 480, 35, drawRowHighlight, grey },
+    { "Menu/bg_menu_item_edit_sm_grey", 480, 42, drawEditBar, grey },
+    { "Menu/arrow_input_select_up", 10, 8, drawArrowUp, light },
+    { "Menu/arrow_input_select_down", 10, 8, drawArrowDown, light },
+    { "Wheel/bg_grey", 330, 330, drawWheel, grey },
+    { "Wheel/bg_green", 330, 330, drawWheel, green },
+    { "Wheel/bg_yellow", 330, 330, drawWheel, yellow },
+    { "Wheel/bg_red", 330, 330, drawWheel, red },
+    { "Wheel/bg_orange", 330, 330, drawWheel, orange },
+    { "Wheel/arrows", 29, 213, drawWheelArrows, light },
+    { "Wheel/indicator", 29, 49, drawWheelIndicator, light },
+    { "Keyboard/bg_keyboard_bar_grey", 480, 30, drawKeyboardBar, grey },
+    { "Keyboard/bg_keyboard_bar_green", 480, 30, drawKeyboardBar, green },
+    { "Keyboard/bg_keyboard_bar_yellow", 480, 30, drawKeyboardBar, yellow },
+    { "Keyboard/bg_keyboard_bar_red", 480, 30, drawKeyboardBar, red },
+    { "Keyboard/bg_keyboard_panel_grey", 480, 150, drawKeyboardPanel, grey },
+    { "Keyboard/bg_keyboard_panel_green", 480, 150, drawKeyboardPanel, green },
+    { "Keyboard/bg_keyboard_panel_yellow", 480, 150, drawKeyboardPanel, yellow },
+    { "Keyboard/bg_keyboard_panel_red", 480, 150, drawKeyboardPanel, red },
 };
 
 } // namespace

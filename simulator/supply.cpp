@@ -159,8 +159,8 @@ void Supply::defineItems(double cycleTimeMs)
         m_items.define(path, "Control.voltageRampspeedDown", "0", "V/s");
         m_items.define(path, "Control.currentRampspeedUp", "0", "mA/s");
         m_items.define(path, "Control.currentRampspeedDown", "0", "mA/s");
-        m_items.define(path, "Status.voltageMeasure", "0.000", "V");
-        m_items.define(path, "Status.currentMeasure", "0.000000", "mA");
+        m_items.define(path, "Status.voltageMeasure", "0.0", "V");
+        m_items.define(path, "Status.currentMeasure", "0.00000", "mA");
         m_items.define(path, "Status.voltageNominal", format(HardwareVoltageLimit), "V");
         m_items.define(path, "Status.currentNominal", format(HardwareCurrentLimit), "mA");
         m_items.define(path, "Status.voltageMode", "0", "V");
@@ -527,10 +527,11 @@ void Supply::step(double ms)
         }
 
         const double sign = c.polarity == QLatin1String("n") ? -1 : 1;
+        // Measurements at the panel's display resolution: 0.1 V and 10 nA.
         m_items.set(path, "Status.voltageMeasure",
-                    QString::number(sign * voltage + noise(0.01 + voltage * 2e-6), 'f', 3));
+                    QString::number(sign * voltage + noise(0.01 + voltage * 2e-6), 'f', 1));
         m_items.set(path, "Status.currentMeasure",
-                    QString::number(sign * current + noise(2e-5), 'f', 6));
+                    QString::number(sign * current + noise(2e-5), 'f', 5));
 
         const bool nowOn = m_items.value(path, "Control.on") == QLatin1String("1");
         const bool outputOn = nowOn || c.ramp > 0;

@@ -87,6 +87,26 @@ QList<QJsonValue> SupplyProcess::frames(const QString &direction) const
     return result;
 }
 
+QStringList SupplyProcess::writes() const
+{
+    QStringList result;
+    for (const QJsonValue &frame : received()) {
+        if (frame.toObject().value("t").toString() != QLatin1String("request"))
+            continue;
+        for (const QJsonValue &packet : frame.toObject().value("c").toArray()) {
+            if (packet.toObject().value("c").toString() != QLatin1String("setItem"))
+                continue;
+            const QJsonObject p = packet.toObject().value("p").toObject();
+            const QJsonObject path = p.value("p").toObject();
+            result << QStringList { path.value("l").toString(), path.value("a").toString(),
+                                    path.value("c").toString(), p.value("i").toString(),
+                                    p.value("v").toVariant().toString() }
+                              .join(QLatin1Char(' '));
+        }
+    }
+    return result;
+}
+
 quint16 SupplyProcess::freePort()
 {
     QTcpServer probe;

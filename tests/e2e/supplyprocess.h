@@ -24,6 +24,8 @@ public:
     // Frames of every run so far in one direction ("in" or "out"), parsed.
     QList<QJsonValue> frames(const QString &direction) const;
     QList<QJsonValue> received() const { return frames(QStringLiteral("in")); }
+    // Every "setItem" received, as "line address channel item value".
+    QStringList writes() const;
 
     // A port nobody listens on right now.
     static quint16 freePort();

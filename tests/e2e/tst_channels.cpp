@@ -1,6 +1,7 @@
 // The channel list and the channel view of the real root screen, connected
 // to the virtual supply and worked with the pointer as an operator would.
 #include "panel.h"
+#include "pixels.h"
 #include "supplyprocess.h"
 
 #include <QJsonArray>
@@ -70,59 +71,6 @@ static QString cached(Panel &panel, const QString &path, const QString &name)
     return panel.call("getItemValue", { path, name }).toList().value(1).toString();
 }
 
-// setItem packets the supply received, as "line address channel item value".
-static QStringList writes(const SupplyProcess &supply)
-{
-    QStringList result;
-    for (const QJsonValue &frame : supply.received()) {
-        if (frame.toObject().value("t").toString() != QLatin1String("request"))
-            continue;
-        for (const QJsonValue &packet : frame.toObject().value("c").toArray()) {
-            if (packet.toObject().value("c").toString() != QLatin1String("setItem"))
-                continue;
-            const QJsonObject p = packet.toObject().value("p").toObject();
-            const QJsonObject path = p.value("p").toObject();
-            result << QStringList { path.value("l").toString(), path.value("a").toString(),
-                                    path.value("c").toString(), p.value("i").toString(),
-                                    p.value("v").toVariant().toString() }
-                              .join(QLatin1Char(' '));
-        }
-    }
-    return result;
-}
-
-// Pixels of the area within reach of the colour.
-static int count(const QImage &image, const QRect &area, const QColor &colour, int tolerance = 40)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            n += qAbs(qRed(pixel) - colour.red()) <= tolerance
-                    && qAbs(qGreen(pixel) - colour.green()) <= tolerance
-                    && qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
-        }
-    }
-    return n;
-}
-
-static int bright(const QImage &image, const QRect &area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += qGray(image.pixel(x, y)) > 150;
-    }
-    return n;
-}
-
-static QImage grab(Panel &panel, const QString &name)
-{
-    const QImage image = panel.view().grabWindow().convertToFormat(QImage::Format_RGB32);
-    image.save(QDir::temp().filePath(name));
-    return image;
-}
-
 void tst_Channels::initTestCase()
 {
     Panel::prepareApplication();
@@ -151,7 +99,7 @@ void tst_Channels::listShowsLiveValues()
     QCOMPARE(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OFF"));
 
     QTest::qWait(700); // the alert strip and the wheel settle
-    const QImage image = grab(panel, "zandor-channellist.png");
+    const QImage image = grab(panel.view(), "zandor-channellist.png");
     QCOMPARE(image.size(), QSize(480, 272));
     // Row labels and measured values in white on every row.
     for (int row = 0; row < 4; ++row) {
@@ -185,7 +133,7 @@ void tst_Channels::runningStateBoxSwitchesTheChannel()
     QVERIFY(box);
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre(box));
 
-    QTRY_VERIFY_WITH_TIMEOUT(writes(supply).contains("0 0 2 Control.on 1"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 2 Control.on 1"), 5000);
     QQuickItem *state = inRow(panel, "0.0.2", "chStatusText");
     QTRY_COMPARE_WITH_TIMEOUT(text(state), QStringLiteral("RAMPING"), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(text(state), QStringLiteral("OK"), 8000);
@@ -216,7 +164,7 @@ void tst_Channels::doubleClickOpensChannelViewAndBackReturns()
 
     // The chart plots from a second after the view opened, twice a second.
     QTest::qWait(4500);
-    const QImage image = grab(panel, "zandor-channel.png");
+    const QImage image = grab(panel.view(), "zandor-channel.png");
     QVERIFY2(bright(image, QRect(10, 17, 200, 30)) > 40, "no channel title");
     QVERIFY2(bright(image, QRect(85, 75, 150, 25)) > 20, "no measured voltage");
     const QRect chart(0, 172, 395, 78);

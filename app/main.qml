@@ -1,5 +1,5 @@
-import QtQuick 2.12
 import Qt.labs.settings 1.0
+import QtQuick 2.12
 import cppComponents.config 1.0
 import cppComponents.hardware 1.0
 import "models"
@@ -7,14 +7,20 @@ import "models"
 Item {
     id: main
 
-    property var objectStates: ({})
-    property var objectInfos: ({})
+    property var objectStates: ({
+    })
+    property var objectInfos: ({
+    })
     property string currentView: ""
     property string previousView: "ChannelList"
-    property var currentViewParams: ({})
-    property var previousViewParams: ({})
-    property var selectedChannel: ({})
-    property var osciSetup: ({})
+    property var currentViewParams: ({
+    })
+    property var previousViewParams: ({
+    })
+    property var selectedChannel: ({
+    })
+    property var osciSetup: ({
+    })
     property int numberOfChannels: -1
     property bool connected: false
     property int cycleTime: 250
@@ -27,7 +33,6 @@ Item {
     property var displayTimer
     property bool displayIsOn: true
     property var configFilesOnUsb
-
     property color text_edit: "#ff6600"
     property color text_color: "#ffffff"
     property color text_color_inv: "#333333"
@@ -48,58 +53,67 @@ Item {
     property color status_color_on: "#51a301"
     property color status_color_off: "#30ffffff"
     property color status_color_disabled: "#333"
+    // Unit scales: how many of the unit make one volt, ampere or second.
+    readonly property var unitScales: ({
+        "mA": 1000,
+        "mV": 1000,
+        "ms": 1000,
+        "µA": 1e+06,
+        "uA": 1e+06,
+        "nA": 1e+09,
+        "kV": 0.001,
+        "V": 1,
+        "A": 1,
+        "s": 1
+    })
+    // Commands that only show a view: name -> [view, params].
+    readonly property var viewCommands: ({
+        "openHomescreen": ["Home"],
+        "openMenu": ["Menu", {
+            "modelToLoad": "configMain"
+        }],
+        "openUsbSettings": ["Menu", {
+            "modelToLoad": "configHardware_interfaces_usb"
+        }],
+        "selectChannel": ["Channel"],
+        "openOsci": ["Oscilloscope"],
+        "openChannelList": ["Channellist", {
+            "cID": "0.0"
+        }],
+        "openVoltageMenu": ["Menu", {
+            "modelToLoad": "channelSetup_voltageMenu"
+        }],
+        "openCurrentMenu": ["Menu", {
+            "modelToLoad": "channelSetup_currentMenu"
+        }],
+        "openChannelSetup": ["Menu", {
+            "modelToLoad": "configHardware_channelSetup",
+            "backMode": "lastView"
+        }],
+        "openTest": ["Test"]
+    })
+    // Running state -> [on-LED, ok-LED]; null leaves an LED as it is.
+    readonly property var runningStateLeds: ({
+        "ok": ["on", "on"],
+        "off": ["off", "on"],
+        "info": ["blink", null],
+        "error": ["off", "off"],
+        "errorInfo": ["blink", "off"],
+        "errorOn": ["on", "off"]
+    })
 
     signal stateUpdated(string identifier)
     signal componentChanged(string identifier, var params)
     signal componentTriggered(string identifier, var params)
     signal viewChanged(string identifier)
     signal alert(string type, string message, string state)
-    signal configChanged
-
-    // Unit scales: how many of the unit make one volt, ampere or second.
-    readonly property var unitScales: ({
-            "mA": 1000,
-            "mV": 1000,
-            "ms": 1000,
-            "µA": 1000000,
-            "uA": 1000000,
-            "nA": 1000000000,
-            "kV": 0.001,
-            "V": 1,
-            "A": 1,
-            "s": 1
-        })
-
-    // Commands that only show a view: name -> [view, params].
-    readonly property var viewCommands: ({
-            "openHomescreen": ["Home"],
-            "openMenu": ["Menu", {
-                    "modelToLoad": "configMain"
-                }],
-            "openUsbSettings": ["Menu", {
-                    "modelToLoad": "configHardware_interfaces_usb"
-                }],
-            "selectChannel": ["Channel"],
-            "openOsci": ["Oscilloscope"],
-            "openChannelList": ["Channellist", {
-                    "cID": "0.0"
-                }],
-            "openVoltageMenu": ["Menu", {
-                    "modelToLoad": "channelSetup_voltageMenu"
-                }],
-            "openCurrentMenu": ["Menu", {
-                    "modelToLoad": "channelSetup_currentMenu"
-                }],
-            "openChannelSetup": ["Menu", {
-                    "modelToLoad": "configHardware_channelSetup",
-                    "backMode": "lastView"
-                }],
-            "openTest": ["Test"]
-        })
+    signal configChanged()
 
     function changeView(view, params, keepPrevious) {
         if (params === undefined || params === null)
-            params = {};
+            params = {
+        };
+
         controller.params = params;
         controller.setSource("views/" + view + ".qml", params);
         controller.focus = true;
@@ -127,7 +141,7 @@ Item {
                 "chIndex": String(channel.chIndex),
                 "chLabel": String(channel.chLabel)
             };
-            return;
+            return ;
         }
         const path = String(channel);
         const fields = path.split(".");
@@ -140,11 +154,13 @@ Item {
 
     function command(name, params) {
         if (params === undefined || params === null)
-            params = {};
+            params = {
+        };
+
         const target = viewCommands[name];
         if (target !== undefined) {
             changeView(target[0], target[1]);
-            return;
+            return ;
         }
         switch (name) {
         case "lastView":
@@ -152,27 +168,27 @@ Item {
             break;
         case "ClearAll":
             lumaCommand({
-                    "mode": "ClearAll",
-                    "path": "0.0"
-                });
+                "mode": "ClearAll",
+                "path": "0.0"
+            });
             alert("success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok");
             break;
         case "SetValuesReset":
             lumaCommand({
-                    "mode": "SetValuesReset",
-                    "path": "0.0"
-                });
+                "mode": "SetValuesReset",
+                "path": "0.0"
+            });
             alert("success", "RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET", "ok");
             break;
         case "FactoryReset":
             lumaCommand({
-                    "mode": "FactoryReset",
-                    "path": "0.0"
-                });
+                "mode": "FactoryReset",
+                "path": "0.0"
+            });
             alert("success", "RESET IN PROGRESS. PLEASE WAIT...", "error");
-            delay(function () {
-                    alert("warning", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning");
-                }, 10000);
+            delay(function() {
+                alert("warning", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning");
+            }, 10000);
             break;
         case "ChangeCycleTime":
             lumaConnection.changeCycleTime(params.cycleTime);
@@ -197,8 +213,8 @@ Item {
             return configFilesOnUsb;
         case "openIpSettings":
             changeView("Menu", {
-                    "modelToLoad": appMode === "remote" ? "configRemote" : "configHardware_interfaces_ethernet"
-                });
+                "modelToLoad": appMode === "remote" ? "configRemote" : "configHardware_interfaces_ethernet"
+            });
             break;
         }
     }
@@ -206,12 +222,16 @@ Item {
     function checkIdentifier(identifier, cID) {
         if (identifier === undefined && cID === undefined)
             return true;
+
         if (identifier === "" && cID === "")
             return true;
+
         if (cID === "" && typeof identifier === "string" && identifier.startsWith("_"))
             return true;
+
         if (typeof identifier === "string" && typeof cID === "string" && identifier !== "" && cID !== "")
             return identifier.includes(cID);
+
         return false;
     }
 
@@ -281,9 +301,9 @@ Item {
     }
 
     function updateConfigFilesList(fileList) {
-        configFilesOnUsb = fileList.filter(function (name) {
-                return name.includes(".xml");
-            });
+        configFilesOnUsb = fileList.filter(function(name) {
+            return name.includes(".xml");
+        });
     }
 
     function getConfigValue(propertyName) {
@@ -292,7 +312,8 @@ Item {
 
     function setConfigValue(propertyName, value) {
         if (!config.setProperty(propertyName, value))
-            return;
+            return ;
+
         config.saveConfiguration();
         lumaConnection.setConfiguration(config.getConfiguration());
     }
@@ -308,6 +329,7 @@ Item {
     function setRemoteConfig(prop, value) {
         if (appMode !== "remote")
             return false;
+
         settings[prop] = value;
         lumaConnection.ip = settings.ip;
         lumaConnection.port = settings.port;
@@ -333,12 +355,13 @@ Item {
     function getValueByUnit(value, sourceUnit, targetUnit) {
         if (sourceUnit === undefined || sourceUnit === "" || targetUnit === undefined || targetUnit === "")
             return value;
+
         let factor = 1;
         const source = unitScales[sourceUnit];
         if (source !== undefined)
             factor /= source;
         else if (String(sourceUnit).endsWith("A"))
-            factor /= 1000000;
+            factor /= 1e+06;
         else
             console.warn("!! unknown source unit: " + sourceUnit, "value: " + value);
         const target = unitScales[targetUnit];
@@ -379,15 +402,17 @@ Item {
     function resetDisplayTimer() {
         const standby = Number(getConfigValue("hardwareConfig/device@id=0-0/@displayStandby")) * 1000 * 60;
         if (!(standby > 0)) {
-            displayTimer = delay(function () {}, 100, displayTimer);
+            displayTimer = delay(function() {
+            }, 100, displayTimer);
             return true;
         }
-        displayTimer = delay(function () {
-                hardware.switchOffBackLight();
-                displayIsOn = false;
-            }, standby, displayTimer);
+        displayTimer = delay(function() {
+            hardware.switchOffBackLight();
+            displayIsOn = false;
+        }, standby, displayTimer);
         if (displayIsOn)
             return true;
+
         hardware.switchOnBackLight();
         displayIsOn = true;
         return false;
@@ -396,59 +421,51 @@ Item {
     function panelKeyPressed(buttonId) {
         if (/^bb_bt[1-4]$/.test(buttonId))
             triggerComponent(buttonId, {
-                    "action": "pressed"
-                });
+            "action": "pressed"
+        });
         else if (buttonId === "rt_bt")
             triggerComponent("wh1", {
-                    "action": "pressed"
-                });
+            "action": "pressed"
+        });
     }
 
     function panelKeyReleased(buttonId) {
         if (!resetDisplayTimer())
-            return;
+            return ;
+
         if (/^bb_bt[1-4]$/.test(buttonId))
             triggerComponent(buttonId, {
-                    "action": "released"
-                });
+            "action": "released"
+        });
         else if (/^ch_bt[0-3]$/.test(buttonId))
             command("lumaCommand", {
-                    "mode": "toggle",
-                    "path": "0.0." + buttonId.charAt(5) + "_Control.on"
-                });
+            "mode": "toggle",
+            "path": "0.0." + buttonId.charAt(5) + "_Control.on"
+        });
         else if (buttonId === "rt_bt")
             triggerComponent("wh1", {
-                    "action": "released"
-                });
+            "action": "released"
+        });
         else if (buttonId === "home_bt")
             command("openHomescreen");
     }
 
     function panelWheelTurned(steps) {
         if (!resetDisplayTimer())
-            return;
+            return ;
+
         triggerComponent("wh1", {
-                "action": "turned",
-                "steps": steps
-            });
+            "action": "turned",
+            "steps": steps
+        });
     }
 
     function panelWheelPressed() {
         triggerComponent("wh1", {
-                "action": "pressed"
-            });
+            "action": "pressed"
+        });
         resetDisplayTimer();
     }
-
-    // Running state -> [on-LED, ok-LED]; null leaves an LED as it is.
-    readonly property var runningStateLeds: ({
-            "ok": ["on", "on"],
-            "off": ["off", "on"],
-            "info": ["blink", null],
-            "error": ["off", "off"],
-            "errorInfo": ["blink", "off"],
-            "errorOn": ["on", "off"]
-        })
 
     function setLed(led, state) {
         if (state === "on")
@@ -461,18 +478,21 @@ Item {
 
     function updateChannelLeds(identifier) {
         if (!checkIdentifier(identifier, "Status.runningState") && !checkIdentifier(identifier, "Setup.outputPolarity"))
-            return;
+            return ;
+
         const parts = identifier.split("_");
         const path = parts[0];
         const item = parts[1];
         const channel = path.split(".")[2];
         if (channel === undefined || channel === "")
-            return;
+            return ;
+
         const value = getItemValue(path, item)[1];
         if (item === "Status.runningState") {
             const leds = runningStateLeds[value];
             if (leds === undefined)
-                return;
+                return ;
+
             setLed("ch" + channel + "_on", leds[0]);
             setLed("ch" + channel + "_ok", leds[1]);
         } else if (item === "Setup.outputPolarity") {
@@ -488,7 +508,7 @@ Item {
         const currents = [];
         const nominalVoltages = [];
         const nominalCurrents = [];
-        const convert = function (path, item, unit) {
+        const convert = function convert(path, item, unit) {
             const triple = getItemValue(path, item);
             return getValueByUnit(triple[1], triple[2], unit);
         };
@@ -506,8 +526,8 @@ Item {
         config.setConfiguration(xml);
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
         setComponent("topBar", {
-                "deviceName": deviceName
-            });
+            "deviceName": deviceName
+        });
         configChanged();
         resetDisplayTimer();
         if (numberOfChannels === -1) {
@@ -519,6 +539,7 @@ Item {
     function reportError(type, message) {
         if (type === undefined || type === "")
             type = "error";
+
         if (message !== undefined && message !== "")
             alert(type, message, type);
         else
@@ -550,15 +571,13 @@ Item {
             timer.destroy();
         }
         const next = delayTimer.createObject(main, {
-                "interval": delayTime
-            });
-        next.triggered.connect(function () {
-                try {
-                    cb();
-                } finally {
-                    next.destroy();
-                }
-            });
+            "interval": delayTime
+        });
+        // Released after this call returns, even when the callback throws.
+        next.triggered.connect(function() {
+            next.destroy();
+            cb();
+        });
         next.start();
         return next;
     }
@@ -574,6 +593,7 @@ Item {
         Timer {
             repeat: false
         }
+
     }
 
     Connection {
@@ -587,6 +607,7 @@ Item {
         onConnectionStatusChanged: {
             if (adapter === "luma")
                 main.connected = status === "connected";
+
         }
         onFirmwareUpdateActive: {
             if (status)
@@ -612,15 +633,18 @@ Item {
     Loader {
         id: controller
 
-        property var params: ({})
+        property var params: ({
+        })
 
         anchors.fill: parent
         asynchronous: false
+
         transform: Rotation {
             origin.x: main.width / 2
             origin.y: main.height / 2
             angle: main.appMode === "Zandor" ? 180 : 0
         }
+
     }
 
     Settings {
@@ -650,7 +674,8 @@ Item {
         onWheelPressed: main.panelWheelPressed()
         Component.onCompleted: {
             if (main.appMode !== "Zandor")
-                return;
+                return ;
+
             hardware.main();
             hardware.switchOnBackLight();
             main.stateUpdated.connect(main.updateChannelLeds);
@@ -665,6 +690,8 @@ Item {
         onTriggered: {
             if (main.numberOfChannels === -1 && main.appMode === "remote")
                 main.command("openIpSettings");
+
         }
     }
+
 }

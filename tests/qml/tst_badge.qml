@@ -1,8 +1,8 @@
 import QtQuick 2.12
 import QtTest 1.12
-import "fixtures/views.js" as Views
 import "fixtures"
 import "fixtures/children.js" as Children
+import "fixtures/views.js" as Views
 import "qrc:/components"
 
 // The badge's item rules and looks, and the round mouse area's circle.

@@ -1,8 +1,8 @@
 import QtQuick 2.12
 import QtTest 1.12
-import "fixtures/views.js" as Views
 import "fixtures"
 import "fixtures/children.js" as Children
+import "fixtures/views.js" as Views
 import "qrc:/components"
 
 // The bottom bar: the USB and link states and texts, its icon by

@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
-import "fixtures/views.js" as Views
 import "fixtures/children.js" as Children
+import "fixtures/views.js" as Views
 import "qrc:/models"
 
 TestCase {

@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
-import "fixtures/views.js" as Views
 import QtWebSockets 1.1
+import "fixtures/views.js" as Views
 import "qrc:/models"
 
 // The link against a service played by the test on a real WebSocket.

@@ -144,7 +144,6 @@ TestCase {
             "label": "before"
         });
         Views.expectLoad(testCase, data.view);
-
         if (data.selection)
             main.setSelectedChannel(data.selection);
 

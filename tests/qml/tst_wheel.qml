@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
-import "fixtures/views.js" as Views
 import "fixtures"
+import "fixtures/views.js" as Views
 import "qrc:/components"
 
 // The on-screen wheel: turning, scroll position, drags, mouse wheel, the

@@ -536,14 +536,25 @@ Item {
         }
     }
 
+    // The alert strip shows only its own states. A device error item is
+    // raised while its value is not "0" and withdrawn when it returns to
+    // "0"; a device message is a warning.
     function reportError(type, message) {
         if (type === undefined || type === "")
             type = "error";
 
-        if (message !== undefined && message !== "")
-            alert(type, message, type);
-        else
+        if (message === undefined || message === "") {
             alert(type, "", "");
+            return ;
+        }
+        if (["error", "ok", "success", "warning"].includes(type))
+            alert(type, message, type);
+        else if (type === "message")
+            alert(type, message, "warning");
+        else if (message === "0")
+            alert(type, "", "");
+        else
+            alert(type, message, "error");
     }
 
     function setObjectState(cID, state) {

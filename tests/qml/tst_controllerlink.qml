@@ -162,10 +162,25 @@ TestCase {
 
     function test_linkErrorsBecomeAlerts_data() {
         return [{
-            "tag": "device error",
+            "tag": "device error raised",
             "type": "voltageLimit",
             "message": "1",
-            "alert": ["voltageLimit", "1", "voltageLimit"]
+            "alert": ["voltageLimit", "1", "error"]
+        }, {
+            "tag": "device error cleared",
+            "type": "voltageLimit",
+            "message": "0",
+            "alert": ["voltageLimit", "", ""]
+        }, {
+            "tag": "device message",
+            "type": "message",
+            "message": "calibration due",
+            "alert": ["message", "calibration due", "warning"]
+        }, {
+            "tag": "device error event",
+            "type": "error",
+            "message": "setItem refused",
+            "alert": ["error", "setItem refused", "error"]
         }, {
             "tag": "no type",
             "type": "",

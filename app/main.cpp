@@ -17,10 +17,7 @@ int main(int argc, char *argv[])
 
     qDebug() << "zandorcontrol rev. " << ZANDOR_REVISION << " started.\n";
 
-    app.setOrganizationName(QStringLiteral("Korvat"));
-    app.setOrganizationDomain(QStringLiteral("korvat.example"));
-    app.setApplicationName(QStringLiteral("Zandorcontrol"));
-
+    nameApplication();
     registerInterfaceTypes();
     loadPanelFonts();
 

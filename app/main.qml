@@ -235,15 +235,16 @@ Item {
         return false;
     }
 
-    function splitPath(path) {
+    // Queues one item command for the device path "line.address.channel"
+    // (absent levels empty) and sends the queue.
+    function sendItemCommand(command, path, item, value, unit) {
         const fields = path === undefined ? [] : String(path).split(".");
-        return [fields[0] || "", fields[1] || "", fields[2] || ""];
+        lumaConnection.appendQueue(command, fields[0] || "", fields[1] || "", fields[2] || "", item, value, unit);
+        lumaConnection.sendQueue();
     }
 
     function setItemValue(path, item, value, unit) {
-        const fields = splitPath(path);
-        lumaConnection.appendQueue("setItem", fields[0], fields[1], fields[2], item, value, unit);
-        lumaConnection.sendQueue();
+        sendItemCommand("setItem", path, item, value, unit);
     }
 
     function triggerValueUpdate(path, item) {
@@ -263,9 +264,7 @@ Item {
     }
 
     function requestUpdate(path, item) {
-        const fields = splitPath(path);
-        lumaConnection.appendQueue("getItem", fields[0], fields[1], fields[2], item);
-        lumaConnection.sendQueue();
+        sendItemCommand("getItem", path, item);
     }
 
     function loadConfiguration() {

@@ -3,9 +3,17 @@
 #include "config.h"
 #include "hardware.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QtQml>
+
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvat"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("korvat.example"));
+    QCoreApplication::setApplicationName(QStringLiteral("Zandorcontrol"));
+}
 
 void registerInterfaceTypes()
 {

@@ -2,6 +2,9 @@
 
 // Start-up pieces shared by the program and the tests that load its interface.
 
+// Names the application; the settings store is kept under these names.
+void nameApplication();
+
 // Makes the native types known to the interface layer.
 void registerInterfaceTypes();
 

@@ -1,7 +1,8 @@
 // Cost of one item update through the link, the cache and the root
 // screen's broadcast: a four-channel batch of 40 items handed to the real
 // Connection.handleMessage, as it arrives from the supply.
-#include "startup.h"
+#include "panel.h"
+#include "supplyprocess.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -10,9 +11,7 @@
 #include <QJsonObject>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -56,16 +55,10 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
     QGuiApplication app(argc, argv);
-    app.setOrganizationName(QStringLiteral("Korvat"));
-    app.setApplicationName(QStringLiteral("Zandorcontrol"));
-    registerInterfaceTypes();
-
+    Panel::prepareApplication();
     // Nothing listens on this port: the link never leaves its retry loop,
     // and the benchmark feeds it by hand.
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    QSettings().setValue(QStringLiteral("port"), QString::number(probe.serverPort()));
-    probe.close();
+    Panel::pointSettingsAt(SupplyProcess::freePort());
 
     QQmlEngine engine;
     QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/main.qml")));

@@ -2,7 +2,6 @@
 
 #include "startup.h"
 
-#include <QCoreApplication>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -10,21 +9,23 @@
 
 void Panel::prepareApplication()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Korvat"));
-    QCoreApplication::setApplicationName(QStringLiteral("Zandorcontrol"));
+    nameApplication();
     registerInterfaceTypes();
     loadPanelFonts();
 }
 
+void Panel::pointSettingsAt(quint16 port, const QString &user, const QString &password)
+{
+    QSettings settings(QStringLiteral("Korvat"), QStringLiteral("Zandorcontrol"));
+    settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
+    settings.setValue(QStringLiteral("port"), QString::number(port));
+    settings.setValue(QStringLiteral("user"), user);
+    settings.setValue(QStringLiteral("password"), password);
+}
+
 Panel::Panel(quint16 port, const QString &user, const QString &password)
 {
-    {
-        QSettings settings;
-        settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
-        settings.setValue(QStringLiteral("port"), QString::number(port));
-        settings.setValue(QStringLiteral("user"), user);
-        settings.setValue(QStringLiteral("password"), password);
-    }
+    pointSettingsAt(port, user, password);
     QObject::connect(m_view.engine(), &QQmlEngine::quit, &m_view, &QWindow::close);
     m_view.rootContext()->setContextProperty(QStringLiteral("osciSeries"), &m_osciSeries);
     m_view.setSource(QUrl(QStringLiteral("qrc:/main.qml")));

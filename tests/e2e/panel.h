@@ -27,6 +27,10 @@ public:
     QObject *child(const char *member) const;
 
     static void prepareApplication();
+    // Points the program's link at a supply on this machine through the
+    // settings store.
+    static void pointSettingsAt(quint16 port, const QString &user = QStringLiteral("kiwi"),
+                                const QString &password = QStringLiteral("kiwi"));
 
 private:
     QQuickView m_view;

@@ -1,11 +1,11 @@
 // The built program, started as a user would: one start-up line with the
 // real revision, a fixed 480 x 272 window, a clean exit when closed.
+#include "panel.h"
+#include "supplyprocess.h"
 #include "x11window.h"
 
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QTcpServer>
 #include <QtTest>
 
 class tst_Startup : public QObject
@@ -29,15 +29,7 @@ static QString sourceRevision()
 void tst_Startup::startsShowsFixedWindowAndQuits()
 {
     // No service listens on this port: the program must still start.
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const quint16 closedPort = probe.serverPort();
-    probe.close();
-    {
-        QSettings settings(QStringLiteral("Korvat"), QStringLiteral("Zandorcontrol"));
-        settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
-        settings.setValue(QStringLiteral("port"), QString::number(closedPort));
-    }
+    Panel::pointSettingsAt(SupplyProcess::freePort());
 
     QProcess program;
     program.setProcessChannelMode(QProcess::MergedChannels);

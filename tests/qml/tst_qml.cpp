@@ -1,14 +1,13 @@
 // Runs the Qt Quick tests against the program's compiled interface: one
 // instance of the real root screen per test file is published as `main`.
 #include "osciseries.h"
-#include "startup.h"
+#include "panel.h"
+#include "supplyprocess.h"
 
 #include <QApplication>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
-#include <QSettings>
-#include <QTcpServer>
 #include <QtQuickTest>
 
 class Setup : public QObject
@@ -18,20 +17,10 @@ class Setup : public QObject
 public slots:
     void applicationAvailable()
     {
-        QCoreApplication::setOrganizationName(QStringLiteral("Korvat"));
-        QCoreApplication::setApplicationName(QStringLiteral("Zandorcontrol"));
-        registerInterfaceTypes();
-        loadPanelFonts();
-
-        // Point the link at a port nobody listens on (the settings home is
-        // temporary): unit tests never reach a real service.
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        const quint16 closedPort = probe.serverPort();
-        probe.close();
-        QSettings settings;
-        settings.setValue(QStringLiteral("ip"), QStringLiteral("127.0.0.1"));
-        settings.setValue(QStringLiteral("port"), QString::number(closedPort));
+        Panel::prepareApplication();
+        // A port nobody listens on (the settings home is temporary): unit
+        // tests never reach a real service.
+        Panel::pointSettingsAt(SupplyProcess::freePort());
     }
 
     void qmlEngineAvailable(QQmlEngine *engine)

@@ -11,14 +11,15 @@ namespace {
 const QString Service;
 const QString Device = QStringLiteral("0.0");
 
-// Selectable output modes: full-scale voltage (V) with its current (A).
-const double VoltageModes[] = { 6000, 4000, 2000 };
-const double CurrentModes[] = { 0.001, 0.0015, 0.003 };
-const QString VoltageModeList = QStringLiteral("6000,4000,2000");
-const QString CurrentModeList = QStringLiteral("0.001,0.0015,0.003");
+// Selectable output modes of the same power: full-scale voltage (V) with
+// its current (A).
+const double VoltageModes[] = { 6000, 3000 };
+const double CurrentModes[] = { 0.004, 0.008 };
+const QString VoltageModeList = QStringLiteral("6000,3000");
+const QString CurrentModeList = QStringLiteral("0.004,0.008");
 
 const double HardwareVoltageLimit = 6000; // V
-const double HardwareCurrentLimit = 3; // mA
+const double HardwareCurrentLimit = 8; // mA
 const double VoltageRampMin = 1, VoltageRampMax = 1200; // V/s
 const double CurrentRampMin = 0.001, CurrentRampMax = 1; // mA/s
 const double Loads[] = { 10e6, 20e6, 50e6, 4e6, 15e6, 30e6 }; // ohms

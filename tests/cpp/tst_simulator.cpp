@@ -1,3 +1,4 @@
+#include "config.h"
 #include "configstore.h"
 #include "server.h"
 #include "supply.h"
@@ -23,7 +24,7 @@ namespace {
 struct Simulator
 {
     explicit Simulator(int channels = 4)
-        : config(channels, 0),
+        : config(channels, 10),
           supply(channels, 1, 50, &config),
           usb(&supply),
           server(&supply, &usb, nullptr)
@@ -183,6 +184,8 @@ private slots:
     void slowCycleKeepsLinkAlive();
     void configuration_data();
     void configuration();
+    void menuConfigPaths_data();
+    void menuConfigPaths();
     void setConfig_data();
     void setConfig();
     void usbStick();
@@ -537,6 +540,81 @@ void tst_Simulator::configuration()
     }
     QCOMPARE(directions.mid(0, 2), QStringList({ "in", "out" }));
     QVERIFY(ticketRecorded);
+}
+
+void tst_Simulator::menuConfigPaths_data()
+{
+    // Every configuration path the settings menus read, with a value that
+    // a believable supply holds there; "%1" is a channel index or "*".
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    const QString config = "hardwareConfig/device@id=0-0/";
+    const QString detect = "hardwareDetect/device@id=0-0/";
+    const QStringList rows = {
+        config + "@adcSampleRate=50",
+        config + "@digitalFilter=64",
+        config + "@displayBrightness=5",
+        config + "@displayStandby=10",
+        config + "@vResolution=3",
+        config + "@cUnit=mA",
+        config + "@cResolution=4",
+        config + "@cUnitLCR=µA",
+        config + "@cResolutionLCR=4",
+        config + "channel@id=%1/@polarity=",
+        config + "channel@id=%1/@voltageMode=6000",
+        detect + "@adcSampleRate=50",
+        detect + "@digitalFilter=64",
+        detect + "@model=ZHV-4x6kV",
+        detect + "@serial=SIM-000001",
+        detect + "@firmwareName=ZHV-FW",
+        detect + "@firmwareRelease=",
+        detect + "channel@id=%1/@polarity=",
+        detect + "channel@id=%1/@voltageMode=6000",
+        detect + "channel@id=%1/@voltageModeList=6000,3000",
+        detect + "channel@id=%1/@currentModeList=0.004,0.008",
+        "ethernet/dhcp=false",
+        "ethernet/ip=192.168.0.1",
+        "ethernet/mask=255.255.255.0",
+        "ethernet/dns=192.168.0.254",
+        "ethernet/gateway=192.168.0.254",
+        "ethernet/ntp=pool.ntp.org",
+        "wifi/enable=false",
+        "wifi/ip=10.42.0.1",
+        "wifi/ssid=Korvat-LUMA",
+        "wifi/channel=1",
+        "wifi/password=marigold",
+        "LUMAservice/http/enable=true",
+        "epics/enable=true",
+        "snmp/enable=true",
+        "halService/enable=true",
+    };
+    for (const QString &row : rows) {
+        const QString path = row.section('=', 0, -2);
+        const QString expected = row.section('=', -1);
+        if (!path.contains("%1")) {
+            QTest::newRow(qPrintable(path)) << path << expected;
+            continue;
+        }
+        for (const QString channel : { "0", "3", "*" }) {
+            const QString resolved = path.arg(channel);
+            QTest::newRow(qPrintable(resolved)) << resolved << expected;
+        }
+    }
+}
+
+void tst_Simulator::menuConfigPaths()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    // Read through the panel's own store, as the menus do.
+    Simulator sim;
+    Config config;
+    QVERIFY(config.setConfiguration(QString::fromUtf8(sim.supply.configuration())));
+    const QString value = config.getProperty(path);
+    if (expected.isEmpty())
+        QVERIFY2(!value.isEmpty(), qPrintable(path));
+    else
+        QCOMPARE(value, expected);
 }
 
 void tst_Simulator::setConfig_data()

@@ -135,6 +135,33 @@ public:
         return value;
     }
 
+    // Sends one request and returns the packets of its answer.
+    QVector<Packet> exchange(const QString &ticket, const QJsonArray &request)
+    {
+        const int from = messages.size();
+        this->request(ticket, request);
+        QVector<Packet> answer;
+        waitFor([&] {
+            answer.clear();
+            for (const Packet &p : packets(from)) {
+                if (p.envelope == "response")
+                    answer << p;
+            }
+            return !answer.isEmpty();
+        });
+        return answer;
+    }
+
+    void setConfig(const QString &ticket, const QByteArray &xml)
+    {
+        send({ { "i", ticket },
+               { "t", "setConfig" },
+               { "f", "LUMAconfig.xml" },
+               { "c", QJsonArray() },
+               { "d", QString::fromLatin1(xml.toBase64()) },
+               { "r", "websocket" } });
+    }
+
     QVector<Packet> errors(int from) const
     {
         QVector<Packet> result;
@@ -160,6 +187,31 @@ public:
     QVector<QJsonDocument> messages;
 };
 
+// The configuration with one attribute of the configured device (channel
+// -1) or of one of its channels changed.
+QByteArray edited(const QByteArray &xml, int channel, const QString &attribute,
+                  const QString &value)
+{
+    QDomDocument doc;
+    doc.setContent(xml);
+    QDomElement element
+            = doc.documentElement().firstChildElement("hardwareConfig").firstChildElement("device");
+    if (channel >= 0) {
+        element = element.firstChildElement("channel");
+        while (element.attribute("id") != QString::number(channel))
+            element = element.nextSiblingElement("channel");
+    }
+    element.setAttribute(attribute, value);
+    return doc.toByteArray();
+}
+
+QString configured(const QByteArray &xml, const QString &path)
+{
+    Config config;
+    config.setConfiguration(QString::fromUtf8(xml));
+    return config.getProperty(path);
+}
+
 double magnitude(const QString &value)
 {
     return std::abs(value.toDouble());
@@ -177,6 +229,8 @@ private slots:
     void staleTicketIgnored();
     void getItem_data();
     void getItem();
+    void items_data();
+    void items();
     void rampsToSetValue();
     void constantCurrentAndTrip_data();
     void constantCurrentAndTrip();
@@ -334,6 +388,258 @@ void tst_Simulator::getItem()
         answered << pathOf(p.body);
     }
     QCOMPARE(answered, paths);
+}
+
+void tst_Simulator::items_data()
+{
+    // A get (value null) or a set, then the answer: the stored value as a
+    // pattern and its unit, or an error with the old value kept.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("expectedUnit");
+    QTest::addColumn<bool>("accepted");
+    const QJsonValue get;
+    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("hardware voltage limit") << "0.0"
+                                  << "Status.voltageLimit" << get << ""
+                                  << "6000"
+                                  << "V" << true;
+    row("hardware current limit") << "0.0"
+                                  << "Status.currentLimit" << get << ""
+                                  << "8"
+                                  << "mA" << true;
+    row("channel voltage limit") << "0.0.2"
+                                 << "Status.voltageLimit" << get << ""
+                                 << "6000"
+                                 << "V" << true;
+    row("channel current limit") << "0.0.2"
+                                 << "Status.currentLimit" << get << ""
+                                 << "4"
+                                 << "mA" << true;
+    row("negative voltage mode") << "0.0.1"
+                                 << "Status.voltageMode" << get << ""
+                                 << "-6000"
+                                 << "V" << true;
+    row("current mode") << "0.0.1"
+                        << "Status.currentMode" << get << ""
+                        << "4"
+                        << "mA" << true;
+    row("voltage ramp min") << "0.0.0"
+                            << "Status.voltageRampspeedMin" << get << ""
+                            << "1"
+                            << "V/s" << true;
+    row("voltage ramp max") << "0.0.0"
+                            << "Status.voltageRampspeedMax" << get << ""
+                            << "1200"
+                            << "V/s" << true;
+    row("current ramp min") << "0.0.0"
+                            << "Status.currentRampspeedMin" << get << ""
+                            << "0.001"
+                            << "mA/s" << true;
+    row("current ramp max") << "0.0.0"
+                            << "Status.currentRampspeedMax" << get << ""
+                            << "1"
+                            << "mA/s" << true;
+    row("temperature") << "0.0"
+                       << "Status.temperature" << get << ""
+                       << "[2-4][0-9]\\.[0-9]"
+                       << "°C" << true;
+    row("luma version") << ""
+                        << "Status.lumaVersion" << get << ""
+                        << "\\d+\\.\\d+\\.\\d+.*"
+                        << "" << true;
+    row("clients") << ""
+                   << "Status.connectedClients" << get << ""
+                   << "1"
+                   << "" << true;
+    row("can state") << ""
+                     << "Status.canState" << get << ""
+                     << "ok"
+                     << "" << true;
+    row("can text") << ""
+                    << "Status.canText" << get << ""
+                    << ".+"
+                    << "" << true;
+    row("date") << ""
+                << "System.date" << get << ""
+                << "20\\d\\d-\\d\\d-\\d\\d"
+                << "" << true;
+    row("time") << ""
+                << "System.time" << get << ""
+                << "\\d\\d:\\d\\d:\\d\\d"
+                << "" << true;
+
+    row("kill enabled") << "0.0"
+                        << "Control.kill" << QJsonValue("1") << ""
+                        << "1"
+                        << "" << true;
+    row("kill 2") << "0.0"
+                  << "Control.kill" << QJsonValue("2") << ""
+                  << "0"
+                  << "" << false;
+    row("kill on a channel") << "0.0.1"
+                             << "Control.kill" << QJsonValue("1") << ""
+                             << ""
+                             << "" << false;
+    row("adjustment disabled") << "0.0"
+                               << "Control.adjustment" << QJsonValue(0) << ""
+                               << "0"
+                               << "" << true;
+    row("adjustment text") << "0.0"
+                           << "Control.adjustment" << QJsonValue("on") << ""
+                           << "1"
+                           << "" << false;
+    row("voltage ramp") << "0.0.1"
+                        << "Control.voltageRampspeedUp" << QJsonValue("250.00") << "V/s"
+                        << "250"
+                        << "V/s" << true;
+    row("voltage ramp in kV/s") << "0.0.1"
+                                << "Control.voltageRampspeedDown" << QJsonValue("0.5") << "kV/s"
+                                << "500"
+                                << "V/s" << true;
+    row("voltage ramp above max") << "0.0.1"
+                                  << "Control.voltageRampspeedUp" << QJsonValue("1200.01") << "V/s"
+                                  << "100"
+                                  << "V/s" << false;
+    row("voltage ramp below min") << "0.0.1"
+                                  << "Control.voltageRampspeedDown" << QJsonValue("0.99") << "V/s"
+                                  << "100"
+                                  << "V/s" << false;
+    row("current ramp") << "0.0.3"
+                        << "Control.currentRampspeedUp" << QJsonValue("0.500") << "mA/s"
+                        << "0.5"
+                        << "mA/s" << true;
+    row("current ramp in µA/s") << "0.0.3"
+                                << "Control.currentRampspeedDown" << QJsonValue("200") << "µA/s"
+                                << "0.2"
+                                << "mA/s" << true;
+    row("current ramp above max") << "0.0.3"
+                                  << "Control.currentRampspeedUp" << QJsonValue("1.001") << "mA/s"
+                                  << "0.1"
+                                  << "mA/s" << false;
+    row("current ramp in V/s") << "0.0.3"
+                               << "Control.currentRampspeedUp" << QJsonValue("0.5") << "V/s"
+                               << "0.1"
+                               << "mA/s" << false;
+    row("voltage at the limit") << "0.0.0"
+                                << "Control.voltageSet" << QJsonValue("6000.000") << "V"
+                                << "6000"
+                                << "V" << true;
+    row("voltage above the limit") << "0.0.0"
+                                   << "Control.voltageSet" << QJsonValue("6000.001") << "V"
+                                   << "0"
+                                   << "V" << false;
+    row("negative voltage") << "0.0.1"
+                            << "Control.voltageSet" << QJsonValue("-5") << "V"
+                            << "0"
+                            << "V" << false;
+    row("current in µA") << "0.0.0"
+                         << "Control.currentSet" << QJsonValue("500") << "µA"
+                         << "0.5"
+                         << "mA" << true;
+    row("current above the mode") << "0.0.0"
+                                  << "Control.currentSet" << QJsonValue("4.0001") << "mA"
+                                  << "4"
+                                  << "mA" << false;
+    row("trip action") << "0.0.2"
+                       << "Setup.delayedTripAction" << QJsonValue("4") << ""
+                       << "4"
+                       << "" << true;
+    row("trip action 3") << "0.0.2"
+                         << "Setup.delayedTripAction" << QJsonValue("3") << ""
+                         << "0"
+                         << "" << false;
+    row("trip time max") << "0.0.2"
+                         << "Setup.delayedTripTime" << QJsonValue("4095") << "ms"
+                         << "4095"
+                         << "ms" << true;
+    row("trip time in s") << "0.0.2"
+                          << "Setup.delayedTripTime" << QJsonValue("1.5") << "s"
+                          << "1500"
+                          << "ms" << true;
+    row("trip time 0") << "0.0.2"
+                       << "Setup.delayedTripTime" << QJsonValue("0") << "ms"
+                       << "100"
+                       << "ms" << false;
+    row("trip time above max") << "0.0.2"
+                               << "Setup.delayedTripTime" << QJsonValue("4096") << "ms"
+                               << "100"
+                               << "ms" << false;
+    row("trip time fraction") << "0.0.2"
+                              << "Setup.delayedTripTime" << QJsonValue("2.5") << "ms"
+                              << "100"
+                              << "ms" << false;
+    row("set date") << ""
+                    << "System.date" << QJsonValue("2031-02-03") << ""
+                    << "2031-02-03"
+                    << "" << true;
+    row("set date 30 Feb") << ""
+                           << "System.date" << QJsonValue("2031-02-30") << ""
+                           << "20\\d\\d-.*"
+                           << "" << false;
+    row("set time") << ""
+                    << "System.time" << QJsonValue("13:00:04") << ""
+                    << "13:00:0[45]"
+                    << "" << true;
+    row("set time 24 h") << ""
+                         << "System.time" << QJsonValue("24:00:00") << ""
+                         << ".+"
+                         << "" << false;
+    row("date at the device") << "0.0"
+                              << "System.date" << QJsonValue("2031-02-03") << ""
+                              << ""
+                              << "" << false;
+    row("temperature read-only") << "0.0"
+                                 << "Status.temperature" << QJsonValue("20") << "°C"
+                                 << "[2-4][0-9]\\.[0-9]"
+                                 << "°C" << false;
+    row("voltage limit read-only") << "0.0.0"
+                                   << "Status.voltageLimit" << QJsonValue("7000") << "V"
+                                   << "6000"
+                                   << "V" << false;
+}
+
+void tst_Simulator::items()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, unit);
+    QFETCH(QString, expected);
+    QFETCH(QString, expectedUnit);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QStringList levels = path.isEmpty() ? QStringList() : path.split('.');
+    const auto packet = [&](const QString &command, const QJsonValue &v) {
+        return item(command, levels.value(0), levels.value(1), levels.value(2), name, v, unit);
+    };
+
+    const int from = client.messages.size();
+    if (!value.isNull()) {
+        const QVector<Packet> answer = client.exchange(ticket, { packet("setItem", value) });
+        QCOMPARE(answer.size(), 1);
+        QCOMPARE(answer.first().body.value("e").toString(),
+                 QString(accepted ? "itemUpdated" : "error"));
+    }
+    const QVector<Packet> read = client.exchange(ticket, { packet("getItem", QString()) });
+    QCOMPARE(read.size(), 1);
+    if (expected.isEmpty()) {
+        // No such item at this level.
+        QCOMPARE(read.first().body.value("e").toString(), QString("error"));
+        return;
+    }
+    const QJsonObject d = read.first().body.value("d").toObject();
+    QCOMPARE(pathOf(read.first().body), path);
+    QVERIFY2(QRegularExpression("^(" + expected + ")$").match(d.value("v").toString()).hasMatch(),
+             qPrintable(d.value("v").toString()));
+    QCOMPARE(d.value("u").toString(), expectedUnit);
+    QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
 }
 
 void tst_Simulator::rampsToSetValue()

@@ -242,6 +242,10 @@ private slots:
     void menuConfigPaths();
     void setConfig_data();
     void setConfig();
+    void relaysWhileOn_data();
+    void relaysWhileOn();
+    void setValuesReset();
+    void factoryReset();
     void usbStick();
     void malformedFrames_data();
     void malformedFrames();
@@ -982,6 +986,163 @@ void tst_Simulator::setConfig()
     } else {
         QCOMPARE(sim.supply.configuration(), before);
     }
+}
+
+void tst_Simulator::relaysWhileOn_data()
+{
+    QTest::addColumn<int>("channel"); // -1: the device
+    QTest::addColumn<QString>("attribute");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("polarity of the channel on") << 2 << "polarity"
+                                                << "n" << false;
+    QTest::newRow("output mode of the channel on") << 2 << "voltageMode"
+                                                   << "3000" << false;
+    QTest::newRow("same polarity of the channel on") << 2 << "polarity"
+                                                     << "p" << true;
+    QTest::newRow("output mode of a channel off") << 0 << "voltageMode"
+                                                  << "3000" << true;
+    QTest::newRow("polarity of a channel off") << 3 << "polarity"
+                                               << "p" << true;
+    QTest::newRow("brightness") << -1 << "displayBrightness"
+                                << "9" << true;
+}
+
+void tst_Simulator::relaysWhileOn()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, attribute);
+    QFETCH(QString, value);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket,
+                   { item("setItem", "0", "0", "2", "Control.voltageSet", "100"),
+                     item("setItem", "0", "0", "2", "Control.on", 1) });
+    QTRY_COMPARE(sim.supply.items().value("0.0.2", "Status.on"), QString("1"));
+
+    const QByteArray before = sim.supply.configuration();
+    const QString path = channel < 0
+            ? "hardwareConfig/device@id=0-0/@" + attribute
+            : QString("hardwareConfig/device@id=0-0/channel@id=%1/@%2").arg(channel).arg(attribute);
+    const int from = client.messages.size();
+    client.setConfig(ticket, edited(before, channel, attribute, value));
+    client.request(ticket, { item("getItem", "", "", "", "Setup.cycleTime") });
+    QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
+
+    QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
+    if (!accepted) {
+        QVERIFY(client.errors(from).first().body.value("v").toString().contains("channel 2 is on"));
+        QCOMPARE(sim.supply.configuration(), before);
+        QCOMPARE(sim.supply.items().value("0.0.2", "Status.voltageMode"), QString("6000"));
+        QCOMPARE(sim.supply.items().value("0.0.2", "Setup.outputPolarity"), QString("p"));
+        return;
+    }
+    QCOMPARE(configured(sim.supply.configuration(), path), value);
+    if (attribute == "voltageMode") {
+        // The relays switched: limits, modes and detection follow.
+        const QString at = "0.0." + QString::number(channel);
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageMode"), QString("3000"));
+        QCOMPARE(sim.supply.items().value(at, "Status.currentMode"), QString("8"));
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageLimit"), QString("3000"));
+        QCOMPARE(sim.supply.items().value(at, "Status.currentLimit"), QString("8"));
+        QCOMPARE(configured(sim.supply.configuration(),
+                            QString(path).replace("hardwareConfig", "hardwareDetect")),
+                 value);
+    } else if (attribute == "polarity") {
+        const QString at = "0.0." + QString::number(channel);
+        QCOMPARE(sim.supply.items().value(at, "Setup.outputPolarity"), value);
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageMode"), QString("6000"));
+    }
+}
+
+void tst_Simulator::setValuesReset()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.setConfig(ticket, edited(sim.supply.configuration(), 3, "voltageMode", "3000"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.3", "Status.currentLimit"), QString("8"));
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        QCOMPARE(
+                client.exchange(ticket,
+                                { item("setItem", "0", "0", channel, "Control.voltageSet", "250"),
+                                  item("setItem", "0", "0", channel, "Control.currentSet", "0.5") })
+                        .size(),
+                2);
+    }
+    const int from = client.messages.size();
+    const QVector<Packet> answer = client.exchange(
+            ticket, { item("setItem", "0", "0", "", "Control.setValuesReset", 1) });
+    QCOMPARE(answer.first().body.value("e").toString(), QString("itemUpdated"));
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        QCOMPARE(sim.supply.items().value("0.0." + channel, "Control.voltageSet"), QString("0"));
+        QCOMPARE(sim.supply.items().value("0.0." + channel, "Control.currentSet"),
+                 QString(channel == "3" ? "8" : "4"));
+    }
+    // The panel learns the new set values from the push.
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.3", "Control.currentSet", from) == "8"; }));
+    QCOMPARE(client.latest("0.0.0", "Control.voltageSet", from), QString("0"));
+    QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::factoryReset()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QByteArray factory = sim.supply.configuration();
+    QByteArray changed = edited(factory, -1, "displayBrightness", "9");
+    changed = edited(changed, 0, "voltageMode", "3000");
+    client.setConfig(ticket, changed);
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Status.voltageMode"), QString("3000"));
+    client.exchange(ticket,
+                    { item("setItem", "0", "0", "", "Control.kill", 1),
+                      item("setItem", "0", "0", "", "Control.adjustment", 0),
+                      item("setItem", "0", "0", "*", "Control.voltageRampspeedUp", "500"),
+                      item("setItem", "0", "0", "1", "Control.voltageSet", "20"),
+                      item("setItem", "0", "0", "1", "Control.on", 1) });
+    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("1"));
+
+    // The panel's FactoryReset: the device, then the whole system.
+    const QJsonArray reset { item("setItem", "0", "0", "", "Control.factoryReset", 1),
+                             item("setItem", "", "", "", "Control.factorySystemReset", 1) };
+    const QByteArray before = sim.supply.configuration();
+    QVector<Packet> answer = client.exchange(ticket, reset);
+    QCOMPARE(answer.size(), 2);
+    for (const Packet &p : answer) {
+        QCOMPARE(p.body.value("e").toString(), QString("error"));
+        QVERIFY(p.body.value("v").toString().contains("switch all channels off"));
+    }
+    QCOMPARE(sim.supply.configuration(), before);
+    QCOMPARE(sim.supply.items().value("0.0", "Control.kill"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageRampspeedUp"), QString("500"));
+
+    client.request(ticket, { item("setItem", "0", "0", "1", "Control.on", 0) });
+    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("0"));
+    const int from = client.messages.size();
+    answer = client.exchange(ticket, reset);
+    QCOMPARE(answer.size(), 2);
+    QVERIFY(client.errors(from).isEmpty());
+    QCOMPARE(configured(sim.supply.configuration(),
+                        "hardwareConfig/device@id=0-0/@displayBrightness"),
+             QString("5"));
+    QCOMPARE(configured(sim.supply.configuration(),
+                        "hardwareConfig/device@id=0-0/channel@id=0/@voltageMode"),
+             QString("6000"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Status.voltageMode"), QString("6000"));
+    QCOMPARE(sim.supply.items().value("0.0", "Control.kill"), QString("0"));
+    QCOMPARE(sim.supply.items().value("0.0", "Control.adjustment"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageRampspeedUp"), QString("100"));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Control.voltageSet"), QString("0"));
+    // The panel re-reads the configuration when told it changed.
+    QVERIFY(Client::waitFor(
+            [&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
 }
 
 void tst_Simulator::usbStick()

@@ -1151,48 +1151,65 @@ void tst_Simulator::usbStick()
     Client client;
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
-    const auto run = [&](const QJsonObject &packet) {
-        const int from = client.messages.size();
-        client.request(ticket, { packet });
-        QJsonObject answer;
-        Client::waitFor([&] {
-            for (const Packet &p : client.packets(from)) {
-                if (p.envelope == "response")
-                    answer = p.body;
-            }
-            return !answer.isEmpty();
-        });
-        return answer;
+    const auto run = [&](const QString &command, const QJsonObject &params) {
+        const QVector<Packet> answer
+                = client.exchange(ticket, { QJsonObject { { "c", command }, { "p", params } } });
+        return answer.isEmpty() ? QJsonObject() : answer.first().body;
     };
-    const QJsonObject list { { "c", "fileList" },
-                             { "p", QJsonObject { { "t", "lumaConfig" }, { "s", "USB" } } } };
+    const auto list = [&](const QString &type) {
+        return run("fileList", { { "t", type }, { "s", "USB" } });
+    };
+    const auto save = [&](const QString &type, const QString &name) {
+        return run("downloadFile", { { "i", type }, { "d", "USB" }, { "n", name } });
+    };
+    const auto restore = [&](const QString &name) {
+        return run("uploadFile", { { "i", "lumaConfig" }, { "s", "USB" }, { "n", name } });
+    };
+    const QString brightness = "hardwareConfig/device@id=0-0/@displayBrightness";
 
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml" }));
-    QCOMPARE(run({ { "c", "downloadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "../etc" } } } })
-                     .value("e")
-                     .toString(),
-             QString("error"));
-    QCOMPARE(run({ { "c", "downloadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "lab.xml" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml", "lab.xml" }));
-    QCOMPARE(run({ { "c", "uploadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "s", "USB" }, { "n", "lab.xml" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
-    QCOMPARE(run({ { "c", "unmount" }, { "p", QJsonObject { { "d", "USB" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
+    QCOMPARE(list("lumaConfig").value("d").toArray(), QJsonArray({ "LUMAconfig.xml" }));
+    QCOMPARE(save("lumaConfig", "../etc").value("e").toString(), QString("error"));
+    QCOMPARE(save("lumaConfig", "").value("e").toString(), QString("error"));
+    const QJsonObject saved = save("lumaConfig", "bench_1.xml");
+    QCOMPARE(saved.value("e").toString(), QString("success"));
+    QVERIFY(saved.value("v").toString().contains("bench_1.xml"));
+    QCOMPARE(list("lumaConfig").value("d").toArray(),
+             QJsonArray({ "LUMAconfig.xml", "bench_1.xml" }));
+
+    // Change the configuration, then restore the saved one.
+    client.setConfig(ticket, edited(sim.supply.configuration(), -1, "displayBrightness", "9"));
+    QTRY_COMPARE(configured(sim.supply.configuration(), brightness), QString("9"));
+    int from = client.messages.size();
+    QCOMPARE(restore("bench_1.xml").value("e").toString(), QString("success"));
+    QCOMPARE(configured(sim.supply.configuration(), brightness), QString("5"));
+    QVERIFY(Client::waitFor(
+            [&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
+    QCOMPARE(restore("missing.xml").value("e").toString(), QString("error"));
+
+    // A saved polarity change is refused while that channel is on.
+    client.setConfig(ticket, edited(sim.supply.configuration(), 0, "polarity", "n"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Setup.outputPolarity"), QString("n"));
+    QCOMPARE(save("lumaConfig", "negative").value("e").toString(), QString("success"));
+    client.setConfig(ticket, edited(sim.supply.configuration(), 0, "polarity", "p"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Setup.outputPolarity"), QString("p"));
+    client.request(ticket, { item("setItem", "0", "0", "0", "Control.on", 1) });
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Status.on"), QString("1"));
+    const QByteArray before = sim.supply.configuration();
+    const QJsonObject refused = restore("negative.xml");
+    QCOMPARE(refused.value("e").toString(), QString("error"));
+    QVERIFY(refused.value("v").toString().contains("channel 0 is on"));
+    QCOMPARE(sim.supply.configuration(), before);
+
+    QCOMPARE(list("usbDriver").value("d").toArray(), QJsonArray());
+    QCOMPARE(save("usbDriver", "").value("e").toString(), QString("success"));
+    QCOMPARE(list("usbDriver").value("d").toArray(), QJsonArray({ "zandor-usb-driver.inf" }));
+    QCOMPARE(restore("zandor-usb-driver.inf").value("e").toString(), QString("error"));
+
+    QCOMPARE(run("unmount", { { "d", "USB" } }).value("e").toString(), QString("success"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.usbAuxState"), QString("off"));
-    QCOMPARE(run(list).value("e").toString(), QString("error"));
+    QCOMPARE(list("lumaConfig").value("e").toString(), QString("error"));
+    QCOMPARE(save("lumaConfig", "late").value("e").toString(), QString("error"));
+    QCOMPARE(run("unmount", { { "d", "USB" } }).value("e").toString(), QString("error"));
 }
 
 void tst_Simulator::malformedFrames_data()

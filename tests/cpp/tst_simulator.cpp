@@ -234,6 +234,10 @@ private slots:
     void rampsToSetValue();
     void constantCurrentAndTrip_data();
     void constantCurrentAndTrip();
+    void pushesEveryCycleWhileRamping();
+    void rampNeverExceedsSetValue_data();
+    void rampNeverExceedsSetValue();
+    void noNegativeZero();
     void emergencySwitchesOff();
     void slowCycleKeepsLinkAlive();
     void configuration_data();
@@ -675,23 +679,28 @@ void tst_Simulator::rampsToSetValue()
 void tst_Simulator::constantCurrentAndTrip_data()
 {
     QTest::addColumn<int>("action");
+    QTest::addColumn<int>("kill");
     QTest::addColumn<QString>("onAfterTrip");
     QTest::addColumn<QString>("errors");
     QTest::addColumn<QString>("runningState");
-    QTest::newRow("no action") << 0 << "1"
+    QTest::newRow("no action") << 0 << 0 << "1"
                                << "0"
                                << "ok";
-    QTest::newRow("ramp down") << 1 << "0"
+    QTest::newRow("ramp down") << 1 << 0 << "0"
                                << "1"
                                << "error";
-    QTest::newRow("shut down") << 2 << "0"
+    QTest::newRow("shut down") << 2 << 0 << "0"
                                << "1"
                                << "error";
+    QTest::newRow("no action, KILL enabled") << 0 << 1 << "0"
+                                             << "1"
+                                             << "error";
 }
 
 void tst_Simulator::constantCurrentAndTrip()
 {
     QFETCH(int, action);
+    QFETCH(int, kill);
     QFETCH(QString, onAfterTrip);
     QFETCH(QString, errors);
     QFETCH(QString, runningState);
@@ -703,7 +712,8 @@ void tst_Simulator::constantCurrentAndTrip()
     // 1 µA cannot drive 1000 V into any realistic load.
     client.request(
             ticket,
-            { item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
+            { item("setItem", "0", "0", "", "Control.kill", kill),
+              item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
               item("setItem", "0", "0", "1", "Setup.delayedTripTime", "200", "ms"),
               item("setItem", "0", "0", "1", "Control.voltageRampspeedUp", "1200"),
               item("setItem", "0", "0", "1", "Control.currentSet", "1", "µA"),
@@ -736,6 +746,123 @@ void tst_Simulator::constantCurrentAndTrip()
         QCOMPARE(sim.supply.items().value("0.0.1", name), QString("0"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.errorCounter"), QString("0"));
     QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::pushesEveryCycleWhileRamping()
+{
+    Simulator sim; // 50 ms cycle, as the oscilloscope asks for
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket,
+                   { item("setItem", "0", "0", "*", "Control.voltageRampspeedUp", "100"),
+                     item("setItem", "0", "0", "0", "Control.voltageSet", "1000"),
+                     item("setItem", "0", "0", "1", "Control.voltageSet", "1000"),
+                     item("setItem", "0", "0", "0", "Control.on", 1),
+                     item("setItem", "0", "0", "1", "Control.on", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return sim.supply.items().number("0.0.1", "Status.voltageMeasure") < -5; }));
+
+    const int from = client.messages.size();
+    QTest::qWait(1500);
+    const int to = client.messages.size();
+    int pushes = 0;
+    QHash<QString, double> last;
+    for (int i = from; i < to; ++i) {
+        const QJsonArray batch = client.messages.at(i).array();
+        if (batch.isEmpty() || batch.first().toObject().value("t") != "info")
+            continue;
+        ++pushes;
+        QSet<QString> seen;
+        for (const QJsonValue &packet : batch.first().toObject().value("c").toArray()) {
+            const QJsonObject d = packet.toObject().value("d").toObject();
+            const QString key = pathOf(packet.toObject()) + ' ' + d.value("i").toString();
+            if (!key.contains("Measure") || !(key.startsWith("0.0.0") || key.startsWith("0.0.1")))
+                continue;
+            seen << key;
+            // Every sample rises and stays within the set value.
+            const double value = magnitude(d.value("v").toString());
+            QVERIFY2(value <= (key.contains("voltage") ? 1000 : 0.1), qPrintable(key));
+            QVERIFY2(value >= last.value(key), qPrintable(key));
+            last[key] = value;
+        }
+        for (const char *key : { "0.0.0 Status.voltageMeasure", "0.0.0 Status.currentMeasure",
+                                 "0.0.1 Status.voltageMeasure", "0.0.1 Status.currentMeasure" })
+            QVERIFY2(seen.contains(key), key);
+    }
+    // About 30 cycles; a loaded machine may merge a few.
+    QVERIFY2(pushes >= 15 && pushes <= 35, qPrintable(QString::number(pushes)));
+    QVERIFY(last.value("0.0.0 Status.voltageMeasure") < 1000);
+}
+
+void tst_Simulator::rampNeverExceedsSetValue_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("speed");
+    QTest::newRow("123.45 V fast") << 0 << "123.45"
+                                   << "1200";
+    QTest::newRow("123.45 V fast, negative") << 1 << "123.45"
+                                             << "1200";
+    QTest::newRow("full scale") << 2 << "6000"
+                                << "1200";
+    QTest::newRow("0.05 V at 1 V/s") << 3 << "0.05"
+                                     << "1";
+    QTest::newRow("12.34 V at 1 V/s") << 0 << "12.34"
+                                      << "1";
+}
+
+void tst_Simulator::rampNeverExceedsSetValue()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, set);
+    QFETCH(QString, speed);
+    const QString path = Supply::channelPath(channel);
+    for (quint32 seed : { 1, 2, 3 }) {
+        ConfigStore config(4, 10);
+        Supply supply(4, seed, 50, &config);
+        QCOMPARE(supply.write({ path, "Control.voltageRampspeedUp" }, speed, "V/s"), QString());
+        QCOMPARE(supply.write({ path, "Control.voltageSet" }, set, "V"), QString());
+        QCOMPARE(supply.write({ path, "Control.on" }, "1", QString()), QString());
+        double previous = 0;
+        const int cycles = int(set.toDouble() / speed.toDouble() * 20) + 40;
+        for (int i = 0; i < cycles; ++i) {
+            supply.step(50);
+            const double measured = magnitude(supply.items().value(path, "Status.voltageMeasure"));
+            QVERIFY2(measured <= set.toDouble(), qPrintable(QString::number(measured)));
+            QVERIFY(measured >= previous);
+            previous = measured;
+        }
+        QCOMPARE(supply.items().value(path, "Status.runningState"), QString("ok"));
+        QVERIFY(previous > set.toDouble() - 0.1);
+    }
+}
+
+void tst_Simulator::noNegativeZero()
+{
+    // Negative channels, outputs at and near zero, ramps down to zero: the
+    // noise and the sign must never show as "-0.0".
+    const QRegularExpression negativeZero("^-0(\\.0*)?$");
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        ConfigStore config(4, 10);
+        Supply supply(4, seed, 50, &config);
+        for (int channel : { 1, 2, 3 }) {
+            const QString path = Supply::channelPath(channel);
+            supply.write({ path, "Control.voltageSet" }, channel == 3 ? "0.04" : "20", "V");
+            supply.write({ path, "Control.on" }, channel == 2 ? "0" : "1", QString());
+        }
+        for (int i = 0; i < 200; ++i) {
+            if (i == 100)
+                supply.write({ Supply::channelPath(1), "Control.on" }, "0", QString());
+            supply.step(50);
+            for (const ItemKey &key : supply.items().takeChanges()) {
+                const QString value = supply.items().value(key.path, key.item);
+                QVERIFY2(!negativeZero.match(value).hasMatch(),
+                         qPrintable(key.path + ' ' + key.item + ' ' + value));
+            }
+        }
+        QCOMPARE(supply.items().value("0.0.1", "Status.on"), QString("0"));
+    }
 }
 
 void tst_Simulator::emergencySwitchesOff()

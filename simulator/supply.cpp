@@ -22,6 +22,7 @@ const double HardwareVoltageLimit = 6000; // V
 const double HardwareCurrentLimit = 8; // mA
 const double VoltageRampMin = 1, VoltageRampMax = 1200; // V/s
 const double CurrentRampMin = 0.001, CurrentRampMax = 1; // mA/s
+const double LowCurrentRangeShare = 0.01; // of the mode's current
 const double Loads[] = { 10e6, 20e6, 50e6, 4e6, 15e6, 30e6 }; // ohms
 
 const QStringList AdcSampleRates = { "500", "100", "60", "50", "25", "10", "5" };
@@ -589,8 +590,14 @@ void Supply::step(double ms)
         const double measured
                 = roundNotAbove(std::max(0.0, voltage + noise(0.01 + voltage * 2e-6)), ceiling, 1);
         m_items.set(path, "Status.voltageMeasure", fixed(sign * measured, 1));
+        // Small current set values switch the meter into its low current
+        // range, which resolves 0.1 nA.
+        const bool lowRange = m_items.number(path, "Control.currentSet")
+                <= c.currentMode * 1000 * LowCurrentRangeShare;
+        m_items.set(path, "Status.lowCurrentRange", lowRange ? "1" : "0");
         m_items.set(path, "Status.currentMeasure",
-                    fixed(sign * std::max(0.0, current + noise(2e-5)), 5));
+                    lowRange ? fixed(sign * std::max(0.0, current + noise(2e-7)), 7)
+                             : fixed(sign * std::max(0.0, current + noise(2e-5)), 5));
 
         const bool nowOn = m_items.value(path, "Control.on") == QLatin1String("1");
         const bool outputOn = nowOn || c.ramp > 0;

@@ -238,6 +238,8 @@ private slots:
     void rampNeverExceedsSetValue_data();
     void rampNeverExceedsSetValue();
     void noNegativeZero();
+    void lowCurrentRange_data();
+    void lowCurrentRange();
     void emergencySwitchesOff();
     void slowCycleKeepsLinkAlive();
     void configuration_data();
@@ -863,6 +865,40 @@ void tst_Simulator::noNegativeZero()
         }
         QCOMPARE(supply.items().value("0.0.1", "Status.on"), QString("0"));
     }
+}
+
+void tst_Simulator::lowCurrentRange_data()
+{
+    QTest::addColumn<QString>("currentSet"); // µA; the mode has 4 mA
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("1 % of the mode") << "40"
+                                     << "1" << 7;
+    QTest::newRow("above 1 %") << "41"
+                               << "0" << 5;
+    QTest::newRow("full") << "4000"
+                          << "0" << 5;
+}
+
+void tst_Simulator::lowCurrentRange()
+{
+    QFETCH(QString, currentSet);
+    QFETCH(QString, range);
+    QFETCH(int, decimals);
+    ConfigStore config(4, 10);
+    Supply supply(4, 5, 50, &config);
+    const QString path = Supply::channelPath(1);
+    QCOMPARE(supply.write({ path, "Control.currentSet" }, currentSet, "µA"), QString());
+    QCOMPARE(supply.write({ path, "Control.voltageRampspeedUp" }, "1200", "V/s"), QString());
+    QCOMPARE(supply.write({ path, "Control.voltageSet" }, "100", "V"), QString());
+    QCOMPARE(supply.write({ path, "Control.on" }, "1", QString()), QString());
+    for (int i = 0; i < 10; ++i)
+        supply.step(50);
+    QCOMPARE(supply.items().value(path, "Status.lowCurrentRange"), range);
+    // 100 V into 20 MOhm: 5 µA, at the range's resolution.
+    const QString current = supply.items().value(path, "Status.currentMeasure");
+    QCOMPARE(current.section('.', 1).size(), decimals);
+    QVERIFY2(qAbs(current.toDouble() + 0.005) < 1e-4, qPrintable(current));
 }
 
 void tst_Simulator::emergencySwitchesOff()

@@ -218,9 +218,21 @@ int Supply::cycleTime() const
     return int(m_items.number(Service, "Setup.cycleTime"));
 }
 
+bool Supply::channelOn(int channel) const
+{
+    // Switched on, or still ramping down: a write of Control.on counts
+    // before the physics has taken a step.
+    return m_items.value(channelPath(channel), "Control.on") == QLatin1String("1")
+            || m_channels.at(channel).ramp > 0;
+}
+
 bool Supply::anyChannelOn() const
 {
-    return m_items.value(Device, "Status.on") == QLatin1String("1");
+    for (int i = 0; i < m_channels.size(); ++i) {
+        if (channelOn(i))
+            return true;
+    }
+    return false;
 }
 
 void Supply::setConnectedClients(int count)
@@ -236,7 +248,7 @@ bool Supply::replaceConfiguration(const QByteArray &xml, QString *error)
     // Polarity and output mode are relays: switching them under voltage
     // would damage the output, so such a configuration is refused whole.
     for (int i = 0; i < m_channels.size(); ++i) {
-        if (m_items.value(channelPath(i), "Status.on") != QLatin1String("1"))
+        if (!channelOn(i))
             continue;
         const Channel wanted = configuredChannel(candidate, i);
         const Channel &c = m_channels.at(i);

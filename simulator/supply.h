@@ -21,6 +21,7 @@ public:
 
     ItemModel &items() { return m_items; }
     int cycleTime() const;
+    bool channelOn(int channel) const;
     bool anyChannelOn() const;
 
     // Writes one item as a client asks; returns an error text, empty on success.

@@ -1268,20 +1268,25 @@ void tst_Simulator::factoryReset()
                     { item("setItem", "0", "0", "", "Control.kill", 1),
                       item("setItem", "0", "0", "", "Control.adjustment", 0),
                       item("setItem", "0", "0", "*", "Control.voltageRampspeedUp", "500"),
-                      item("setItem", "0", "0", "1", "Control.voltageSet", "20"),
-                      item("setItem", "0", "0", "1", "Control.on", 1) });
-    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("1"));
+                      item("setItem", "0", "0", "1", "Control.voltageSet", "20") });
 
-    // The panel's FactoryReset: the device, then the whole system.
+    // The panel's FactoryReset (the device, then the whole system), here in
+    // the same request as switching a channel on: refused at once.
     const QJsonArray reset { item("setItem", "0", "0", "", "Control.factoryReset", 1),
                              item("setItem", "", "", "", "Control.factorySystemReset", 1) };
     const QByteArray before = sim.supply.configuration();
-    QVector<Packet> answer = client.exchange(ticket, reset);
-    QCOMPARE(answer.size(), 2);
-    for (const Packet &p : answer) {
+    QVector<Packet> answer = client.exchange(
+            ticket, { item("setItem", "0", "0", "1", "Control.on", 1), reset[0], reset[1] });
+    QCOMPARE(answer.size(), 3);
+    QCOMPARE(answer.first().body.value("e").toString(), QString("itemUpdated"));
+    for (const Packet &p : answer.mid(1)) {
         QCOMPARE(p.body.value("e").toString(), QString("error"));
         QVERIFY(p.body.value("v").toString().contains("switch all channels off"));
     }
+    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("1"));
+    answer = client.exchange(ticket, reset);
+    QCOMPARE(answer.size(), 2);
+    QCOMPARE(answer.last().body.value("e").toString(), QString("error"));
     QCOMPARE(sim.supply.configuration(), before);
     QCOMPARE(sim.supply.items().value("0.0", "Control.kill"), QString("1"));
     QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageRampspeedUp"), QString("500"));

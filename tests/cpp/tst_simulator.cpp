@@ -832,18 +832,20 @@ void tst_Simulator::rampNeverExceedsSetValue()
             supply.step(50);
             const double measured = magnitude(supply.items().value(path, "Status.voltageMeasure"));
             QVERIFY2(measured <= set.toDouble(), qPrintable(QString::number(measured)));
-            QVERIFY(measured >= previous);
+            // Rising while it ramps; settled, the noise may go either way.
+            if (supply.items().value(path, "Status.runningState") == "info")
+                QVERIFY(measured >= previous);
             previous = measured;
         }
         QCOMPARE(supply.items().value(path, "Status.runningState"), QString("ok"));
-        QVERIFY(previous > set.toDouble() - 0.1);
+        QVERIFY2(previous > set.toDouble() - 0.05, qPrintable(QString::number(previous)));
     }
 }
 
 void tst_Simulator::noNegativeZero()
 {
     // Negative channels, outputs at and near zero, ramps down to zero: the
-    // noise and the sign must never show as "-0.0".
+    // noise and the sign must never show as "-0.000".
     const QRegularExpression negativeZero("^-0(\\.0*)?$");
     for (quint32 seed = 1; seed <= 20; ++seed) {
         ConfigStore config(4, 10);

@@ -607,13 +607,12 @@ void Supply::step(double ms)
                 = roundNotAbove(std::max(0.0, voltage + noise(0.01 + voltage * 2e-6)), ceiling, 3);
         m_items.set(path, "Status.voltageMeasure", fixed(sign * measured, 3));
         // Small current set values switch the meter into its low current
-        // range, which resolves 0.1 nA.
+        // range, which is quieter; readings keep 10 nA so they fit the panel.
         const bool lowRange = m_items.number(path, "Control.currentSet")
                 <= c.currentMode * 1000 * LowCurrentRangeShare;
         m_items.set(path, "Status.lowCurrentRange", lowRange ? "1" : "0");
         m_items.set(path, "Status.currentMeasure",
-                    lowRange ? fixed(sign * std::max(0.0, current + noise(2e-7)), 7)
-                             : fixed(sign * std::max(0.0, current + noise(2e-5)), 5));
+                    fixed(sign * std::max(0.0, current + noise(lowRange ? 5e-6 : 2e-5)), 5));
 
         const bool nowOn = m_items.value(path, "Control.on") == QLatin1String("1");
         const bool outputOn = nowOn || c.ramp > 0;

@@ -423,6 +423,9 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
     } else if (item == QLatin1String("Control.emergency")) {
         error = checkSwitch(item, number);
     } else if (item == QLatin1String("Control.voltageSet")) {
+        // A negative channel also takes its set value with the output's sign.
+        if (number < 0 && m_channels.at(channel).polarity == QLatin1String("n"))
+            number = -number;
         error = checkRange(item, number, 0, m_items.number(path, "Status.voltageLimit"), unit);
     } else if (item == QLatin1String("Control.currentSet")) {
         error = checkRange(item, number, 0, m_items.number(path, "Status.currentLimit"), unit);

@@ -542,10 +542,15 @@ void tst_Simulator::items_data()
                                    << "Control.voltageSet" << QJsonValue("6000.001") << "V"
                                    << "0"
                                    << "V" << false;
-    row("negative voltage") << "0.0.1"
-                            << "Control.voltageSet" << QJsonValue("-5") << "V"
-                            << "0"
-                            << "V" << false;
+    row("negative voltage, negative channel")
+            << "0.0.1"
+            << "Control.voltageSet" << QJsonValue("-0500.000") << "V"
+            << "500"
+            << "V" << true;
+    row("negative voltage, positive channel") << "0.0.0"
+                                              << "Control.voltageSet" << QJsonValue("-5") << "V"
+                                              << "0"
+                                              << "V" << false;
     row("current in µA") << "0.0.0"
                          << "Control.currentSet" << QJsonValue("500") << "µA"
                          << "0.5"

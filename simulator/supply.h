@@ -29,6 +29,8 @@ public:
     bool replaceConfiguration(const QByteArray &xml, QString *error);
     void setConnectedClients(int count);
 
+    // Advances the physics to now.
+    void advance();
     // Advances the physics by ms milliseconds.
     void step(double ms);
 
@@ -49,7 +51,9 @@ private:
     };
 
     void defineItems(double cycleTimeMs);
+    bool channelOn(int channel) const;
     void applyConfiguration();
+    Channel configuredChannel(const ConfigStore &config, int channel) const;
     void updateLimits(int channel);
     QString writeChannel(int channel, const QString &item, double number);
     QString writeCommand(const ItemKey &key);

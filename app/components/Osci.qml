@@ -491,6 +491,8 @@ Item {
         antialiasing: true
         clip: true
         legend.visible: false
+        // The lowest division stays above the time-window bar.
+        margins.bottom: 35
 
         ValueAxis {
             id: xAxis

@@ -85,8 +85,12 @@ Rectangle {
 
             objectName: "divLine"
             y: 0
-            width: parent.width
+            x: 14
+            width: parent.width - x
             horizontalAlignment: Text.AlignRight
+            // Long values shrink rather than run over the label.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 8
             color: root.textColor
             font.family: regularFont.name
             font.pixelSize: 11
@@ -97,8 +101,12 @@ Rectangle {
 
             objectName: "valueLine"
             y: 12
-            width: parent.width
+            x: 14
+            width: parent.width - x
             horizontalAlignment: Text.AlignRight
+            // Long values shrink rather than run over the label.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 8
             color: root.textColor
             font.family: regularFont.name
             font.pixelSize: 11
@@ -109,8 +117,12 @@ Rectangle {
 
             objectName: "offsetLine"
             y: 24
-            width: parent.width
+            x: 14
+            width: parent.width - x
             horizontalAlignment: Text.AlignRight
+            // Long values shrink rather than run over the label.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: 8
             color: root.textColor
             font.family: regularFont.name
             font.pixelSize: 11

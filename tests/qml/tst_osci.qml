@@ -344,6 +344,10 @@ TestCase {
             "args": [-250.5, 100, -12, "V"],
             "texts": ["100.000 V/DIV", "-250.500 V", "offset 12 V"]
         }, {
+            "tag": "widest",
+            "args": ["-5999.999", 1000, "5999.999", "V"],
+            "texts": ["1000.000 V/DIV", "-5999.999 V", "offset -5999.999 V"]
+        }, {
             "tag": "no sample",
             "args": ["-", 10, 0, "V"],
             "texts": ["10.000 V/DIV", "- V", "offset 0 mV"]
@@ -354,6 +358,11 @@ TestCase {
         const box = legend(0);
         box.setValue(data.args[0], data.args[1], data.args[2], data.args[3]);
         compare(legendTexts(0), data.texts);
+        // Every line fits beside the channel label.
+        for (const name of ["divLine", "valueLine", "offsetLine"]) {
+            const line = findChild(box, name);
+            verify(line.contentWidth <= line.width + 0.5, name + " " + line.contentWidth);
+        }
     }
 
     function test_legendRow() {

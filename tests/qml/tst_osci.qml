@@ -422,6 +422,31 @@ TestCase {
         compare([box.width, box.x], [200, 100]);
     }
 
+    // Dragging the box to the left stops sampling and shows earlier data;
+    // letting go redraws.
+    function test_dragTimeWindow() {
+        load(1);
+        osci.xMax = 5e+06;
+        osci.latestData();
+        holder.commands = [];
+        const box = findChild(osci, "windowBox");
+        const max = xAxis().max;
+        mousePress(box, 200, 7);
+        verify(!osci.getRunState());
+        compare(holder.commands, ["SetMenuDefault"]);
+        mouseMove(box, 170, 7);
+        const moved = xAxis().max;
+        verify(moved < max, moved + " " + max);
+        mouseMove(box, 170, 7);
+        compare(xAxis().max, moved);
+        mouseMove(box, 190, 7);
+        verify(xAxis().max > moved);
+        const marker = view().series("0.0.0_offset");
+        compare(marker.count, 0);
+        mouseRelease(box, 190, 7);
+        compare(marker.count, 1);
+    }
+
     function test_savedSetup() {
         load(2);
         osci.changeXScale(1);

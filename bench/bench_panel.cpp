@@ -1,12 +1,18 @@
 // CPU use and peak memory of the real root screen connected to the virtual
 // supply, on the view the program opens (or the one a command opens).
 // Usage: bench_panel [cycle ms (250)] [seconds (20)] [channels (4)] [command]
+// With "openOsci" every channel is switched on first, and the cost of one
+// sampling tick with full channel buffers is timed after the run.
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJSValue>
+#include <QQmlEngine>
+#include <QQuickItem>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,6 +48,62 @@ static double peakMiB()
     return 0;
 }
 
+static QObject *findItem(QObject *root, const QString &name)
+{
+    if (root->objectName() == name)
+        return root;
+    if (auto *item = qobject_cast<QQuickItem *>(root)) {
+        for (QQuickItem *child : item->childItems()) {
+            if (QObject *found = findItem(child, name))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+static void callEach(const QJSValue &channels, const char *method, const QJSValueList &args = {})
+{
+    const int n = channels.property(QStringLiteral("length")).toInt();
+    for (int i = 0; i < n; ++i) {
+        QJSValue channel = channels.property(quint32(i));
+        channel.property(QString::fromLatin1(method)).callWithInstance(channel, args);
+    }
+}
+
+// Microseconds of one sampling tick of the oscilloscope plot, each tick on
+// channel buffers trimmed back to their size (500 samples).
+static double tickMicroseconds(Panel &panel, int ticks)
+{
+    QObject *plot = findItem(panel.root(), QStringLiteral("osci"));
+    if (!plot)
+        return -1;
+    plot->setProperty("isRunning", false);
+    // No window jump (and so no refresh) during the timed ticks.
+    plot->setProperty("xMax", QDateTime::currentMSecsSinceEpoch() + 3600 * 1000.0);
+    const QJSValue channels = plot->property("channels").value<QJSValue>();
+    const int size = plot->property("bufferSize").toInt();
+    QJSValue record = panel.view().engine()->newArray(3);
+    record.setProperty(0, QStringLiteral("t"));
+    record.setProperty(2, QStringLiteral("V"));
+    const double now = QDateTime::currentMSecsSinceEpoch();
+    for (int i = 0; i < size; ++i) {
+        record.setProperty(1, QString::number(100 + i % 50));
+        callEach(channels, "addPoint", { record, now - (size - i) * 100.0 });
+    }
+    qint64 spent = 0;
+    QElapsedTimer timer;
+    for (int i = 0; i < ticks; ++i) {
+        callEach(channels, "clearPoints");
+        callEach(channels, "calcNormalizedValues");
+        timer.start();
+        QMetaObject::invokeMethod(plot, "tick");
+        spent += timer.nsecsElapsed();
+        // Let the chart draw what it got, as between real ticks.
+        QCoreApplication::processEvents();
+    }
+    return spent / 1e3 / ticks;
+}
+
 int main(int argc, char *argv[])
 {
     QTemporaryDir home;
@@ -62,6 +124,16 @@ int main(int argc, char *argv[])
         return 1;
     // The program sets its own cycle at login; this is what the oscilloscope does.
     panel.command(QStringLiteral("ChangeCycleTime"), { { "cycleTime", cycle } });
+    const bool osci = command == QLatin1String("openOsci");
+    if (osci) {
+        // Live traces: every channel on, ramping to 500 V and then noisy.
+        for (int i = 0; i < panel.property("numberOfChannels").toInt(); ++i) {
+            const QString path = QStringLiteral("0.0.%1").arg(i);
+            panel.call("setItemValue", { path, "Control.voltageSet", "500", "V" });
+            panel.call("setItemValue", { path, "Control.on", "1", "" });
+        }
+        QTest::qWait(1000);
+    }
     if (!command.isEmpty())
         panel.command(command);
     QTest::qWait(3000);
@@ -69,14 +141,21 @@ int main(int argc, char *argv[])
     const double cpuBefore = cpuSeconds();
     const double mainBefore = mainThreadSeconds();
     QElapsedTimer wall;
+    int frames = 0;
+    QObject::connect(&panel.view(), &QQuickWindow::frameSwapped, [&frames] { ++frames; });
     wall.start();
     QTest::qWait(seconds * 1000);
     const double elapsed = wall.nsecsElapsed() / 1e9;
     const double share = (cpuSeconds() - cpuBefore) / elapsed;
     const double mainShare = (mainThreadSeconds() - mainBefore) / elapsed;
     std::printf("panel: %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core, "
-                "%.2f %% on the interface thread), peak RSS %.1f MiB\n",
+                "%.2f %% on the interface thread), %.1f frames per s, peak RSS %.1f MiB\n",
                 qPrintable(channels), cycle, qPrintable(panel.property("currentView").toString()),
-                share, share * 100, mainShare * 100, peakMiB());
+                share, share * 100, mainShare * 100, frames / elapsed, peakMiB());
+    if (osci) {
+        const double tick = tickMicroseconds(panel, 200);
+        std::printf("oscilloscope: one sampling tick with %s channels of 500 samples: %.0f us\n",
+                    qPrintable(channels), tick);
+    }
     return 0;
 }

@@ -386,6 +386,27 @@ void drawLock(QPainter &p, const QRectF &r, const QColor &c)
     p.fillPath(body.subtracted(keyhole), c);
 }
 
+// The program's menu icon: the panel's dark face, the green ring of the
+// wheel and a high-voltage bolt; designed on a 24-unit square.
+void drawAppIcon(QPainter &p, const QRectF &r, const QColor &c)
+{
+    glyphBox(p, r);
+    const QRectF face(0.5, 0.5, 23, 23);
+    p.setPen(QPen(QColor(0x14, 0x14, 0x14), 0.6));
+    p.setBrush(vertical(face, QColor(0x4e, 0x4e, 0x4e), QColor(0x22, 0x22, 0x22)));
+    p.drawRoundedRect(face, 4.5, 4.5);
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(c, 2.2));
+    p.drawEllipse(QPointF(12, 12), 8, 8);
+
+    const QPointF bolt[] = { { 13.6, 4.8 },  { 7.8, 13.2 },  { 11.6, 13.2 },
+                             { 10.2, 19.4 }, { 16.4, 10.6 }, { 12.5, 10.6 } };
+    p.setPen(QPen(QColor(0x18, 0x18, 0x18), 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(yellow));
+    p.drawPolygon(bolt, 6);
+}
+
 struct Artwork
 {
     const char *path;
@@ -438,8 +459,30 @@ const Artwork artworks[] = {
 
 int main(int argc, char *argv[])
 {
+    // zandorart --icon SIZE FILE draws the menu icon, which the program
+    // itself does not carry.
+    if (argc == 4 && qstrcmp(argv[1], "--icon") == 0) {
+        const int size = QByteArray(argv[2]).toInt();
+        if (size < 16 || size > 1024) {
+            std::fprintf(stderr, "zandorart: the icon size must be from 16 to 1024\n");
+            return 2;
+        }
+        const QString path = QFile::decodeName(argv[3]);
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        drawAppIcon(painter, QRectF(0, 0, size, size), QColor(green));
+        painter.end();
+        if (!QDir().mkpath(QFileInfo(path).path())
+            || !image.convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
+            std::fprintf(stderr, "zandorart: cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: zandorart <outdir>\n");
+        std::fprintf(stderr, "usage: zandorart <outdir> | zandorart --icon <size> <file.png>\n");
         return 2;
     }
     const QDir out(QFile::decodeName(argv[1]));

@@ -53,13 +53,16 @@ Item {
     }
 
     // A wheel flash ends by restoring what the wheel showed before, unless
-    // someone has changed it since; the callback touches only the root.
+    // someone has changed it since. The row may be gone by then, and names
+    // are no longer looked up through it: the callback keeps its own
+    // reference to the root.
     function flashWheel(flash) {
-        const previous = main.getObjectState("wh1");
-        main.setObjectState("wh1", flash);
-        main.delay(function() {
-            if (main.getObjectState("wh1") === flash)
-                main.setObjectState("wh1", previous === flash ? "" : previous);
+        const root = main;
+        const previous = root.getObjectState("wh1");
+        root.setObjectState("wh1", flash);
+        root.delay(function() {
+            if (root.getObjectState("wh1") === flash)
+                root.setObjectState("wh1", previous === flash ? "" : previous);
 
         }, 300);
     }
@@ -308,17 +311,19 @@ Item {
 
     // Returns false, and keeps the value, when the shown text is refused.
     function applyTextInput() {
-        keyboardActive = false;
         // The shown text of a choice is its label, not its value.
-        if (inputType() === "select")
+        if (inputType() === "select") {
+            keyboardActive = false;
             return true;
-
+        }
         const error = inputError(itemValueLabel);
         if (error !== "") {
+            // The typed text stays, to be corrected.
             console.warn("Menu_Item: refusing \"" + itemValueLabel + "\" for " + label + ": " + error);
             flashWheel("error");
             return false;
         }
+        keyboardActive = false;
         updateValue(itemValueLabel, itemUnit);
         return true;
     }

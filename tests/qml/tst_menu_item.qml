@@ -625,7 +625,9 @@ TestCase {
 
         compare(row.applyTextInput(), data.accepted);
         compare(row.itemValue, data.accepted ? data.typed : "old");
-        verify(!row.keyboardActive);
+        // Refused text stays to be corrected.
+        compare(row.keyboardActive, !data.accepted);
+        compare(row.itemValueLabel, data.typed);
     }
 
     function test_keys_data() {
@@ -722,6 +724,18 @@ TestCase {
         row.keyAction("0");
         compare(main.getObjectState("wh1"), "warning");
         tryCompare(main.objectStates, "wh1", "active", 1000);
+    }
+
+    // The wheel is restored also when the row is gone before the flash ends.
+    function test_flashOutlivesTheRow() {
+        const row = numericRow("5", {
+            "_max": 9
+        });
+        row.exponent = 0;
+        row.changeValueBySteps(7);
+        compare(main.getObjectState("wh1"), "warning");
+        row.destroy();
+        tryCompare(main.objectStates, "wh1", "", 1000);
     }
 
     function test_selectSteps_data() {

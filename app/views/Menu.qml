@@ -1,0 +1,637 @@
+import "../components"
+import "../models"
+import QtQuick 2.12
+
+// One settings menu as a list of rows: browsed with the wheel, touch, keys
+// and soft keys; one value at a time is edited here and written to where it
+// came from.
+Item {
+    id: controller
+
+    property string cID: "menu"
+    property string modelToLoad: ""
+    property string backMode: "back"
+    property string mode: "select"
+    property bool autoApply: false
+    property var currentItem
+    property var itemInEdit: null
+    property color text_color: "#FFFFFF"
+    // The menu shown: `modelToLoad`, or the remote set-up in its place.
+    property var menu: null
+    property string shownMenu: ""
+
+    function initView() {
+        buttonBar.resetStates();
+        initButtons();
+        main.loadConfiguration();
+        loadMenu(modelToLoad);
+        updateState(cID);
+        changeButtonsBySelection();
+        const channel = main.selectedChannel;
+        title.text = String(menu.title).replace("%(chLabel)", channel.chLabel === undefined ? "" : channel.chLabel);
+        main.setComponent("topBar", {
+            "pathText": String(menu.path).replace("%(cID)", channel.cID === undefined ? "" : channel.cID)
+        });
+        main.setComponent("topBar", {
+            "deviceName": main.deviceName
+        });
+        main.command("getConfigFilesList");
+    }
+
+    function destroyView() {
+        main.viewChanged.disconnect(initView);
+        main.stateUpdated.disconnect(updateState);
+        main.alert.disconnect(alert.add);
+    }
+
+    function updateState(identifier) {
+        if (!main.checkIdentifier(identifier, cID))
+            return false;
+
+        state = getObjectState(cID);
+        return true;
+    }
+
+    function getObjectState(cID) {
+        return main.getObjectState(cID);
+    }
+
+    function getObjectInfo(cID) {
+        return main.getObjectInfo(cID);
+    }
+
+    // Without a supply the remote panel can only be pointed at one.
+    function redirectsToRemote(id) {
+        return !main.connected && id !== "configRemote" && main.appMode === "remote";
+    }
+
+    function loadMenu(id) {
+        if (redirectsToRemote(id)) {
+            command("addAlert", {
+                "type": cID,
+                "state": "warning",
+                "message": "Not connected. Please enter the IP settings of the device."
+            });
+            id = "configRemote";
+        }
+        let model = menuStructure.getMenu(id);
+        if (!model) {
+            console.warn("Menu: no menu \"" + id + "\", showing the settings");
+            id = "configMain";
+            model = menuStructure.getMenu(id);
+        }
+        shownMenu = id;
+        if (menu !== model) {
+            menu = model;
+            menuList.currentIndex = 0;
+            entrySelected();
+        }
+    }
+
+    function entrySelected() {
+        const index = menuList.currentIndex;
+        if (index < 0 || !menu || index >= menu.count)
+            return ;
+
+        currentItem = menu.get(index);
+        wh1.setScrollBar(index / menu.count * 100);
+        changeButtonsBySelection();
+    }
+
+    function isAnyChannelTurnedOn() {
+        const on = main.getItemValue("0.0", "Status.on")[1];
+        return on === "1" || on === "" || on === undefined;
+    }
+
+    // An unreported state counts as on: entries stay blocked until the
+    // supply has answered.
+    function checkCondition(name) {
+        switch (name) {
+        case "isAnyChannelTurnedOn":
+            return isAnyChannelTurnedOn();
+        case "isChannelTurnedOn":
+        case "isChannelFixed":
+            return isChannelTurnedOn();
+        }
+        return false;
+    }
+
+    function isChannelTurnedOn() {
+        const path = main.selectedChannel.cID;
+        if (path === "0.0.*")
+            return isAnyChannelTurnedOn();
+
+        return ["Status.on", "Control.on"].some(function(item) {
+            const on = main.getItemValue(path, item)[1];
+            return on === "1" || on === "" || on === undefined;
+        });
+    }
+
+    function setButton(key, text, clickAction) {
+        main.setComponent(key, {
+            "text": text,
+            "clickAction": clickAction
+        });
+    }
+
+    function editedEntry() {
+        return itemInEdit ? itemInEdit.entry : currentItem;
+    }
+
+    function initButtons() {
+        if (mode !== "edit") {
+            setButton("bb_bt1", "SELECT", "openSubMenu");
+            setButton("bb_bt2", "", "");
+            setButton("bb_bt3", "", "");
+            setButton("bb_bt4", "BACK", backMode);
+            return ;
+        }
+        const entry = editedEntry();
+        const numeric = entry !== undefined && entry._inputType === "numeric";
+        const hasDefault = entry !== undefined && entry._default !== undefined && entry._default !== "";
+        setButton("bb_bt1", "APPLY", "apply");
+        if (numeric) {
+            setButton("bb_bt2", "AUTO-APPLY", "toggleAutoApply");
+            setButton("bb_bt3", "DIGIT", "changeDigit");
+            setButton("bb_bt4", "CANCEL", "cancel");
+        } else {
+            setButton("bb_bt2", "CANCEL", "cancel");
+            setButton("bb_bt3", hasDefault ? "DEFAULT" : "", hasDefault ? "defaultValues" : "");
+            setButton("bb_bt4", "", "");
+        }
+        command("disableAutoApply");
+    }
+
+    function changeButtonsBySelection() {
+        const entry = currentItem;
+        if (mode !== "edit") {
+            const action = entry === undefined ? undefined : entry._action;
+            if (action === "edit")
+                setButton("bb_bt1", "EDIT", "editItem");
+            else if (action === "menu")
+                setButton("bb_bt1", "SELECT", "openSubMenu");
+            else if (action === "command" && entry._readonlyConditionCommand !== undefined && checkCondition(entry._readonlyConditionCommand))
+                setButton("bb_bt1", "BLOCKED", "");
+            else if (action === "command")
+                setButton("bb_bt1", "SET / DO", entry._command);
+            else
+                setButton("bb_bt1", "", "");
+        }
+        tooltip.text = entry !== undefined && entry._description !== undefined ? entry._description : "";
+    }
+
+    function wheelTurned(steps) {
+        if (mode === "edit") {
+            if (itemInEdit)
+                itemInEdit.changeValueBySteps(steps);
+
+        } else if (steps < 0) {
+            menuList.incrementCurrentIndex();
+        } else {
+            menuList.decrementCurrentIndex();
+        }
+    }
+
+    function editedValueChanged() {
+        if (autoApply)
+            applyEdit();
+
+    }
+
+    function editItem() {
+        const row = menuList.currentItem;
+        if (currentItem === undefined || currentItem._action !== "edit" || !row || !row.isEditable)
+            return ;
+
+        main.setObjectState("wh1", "active");
+        itemInEdit = row;
+        row.valueChanged.connect(editedValueChanged);
+        row.edit();
+        mode = "edit";
+        const type = row.entry._inputType;
+        const keyboardModes = {
+            "date": "date",
+            "time": "time",
+            "numeric": "numeric",
+            "text": "alpha",
+            "ip": "numeric"
+        };
+        if (keyboardModes[type] !== undefined) {
+            keyboard.setMode(keyboardModes[type]);
+            main.setObjectState("keyboard", "active");
+        }
+        if (type === "text") {
+            row.applyTextInput();
+            // The edited row goes to the top, clear of the keyboard.
+            listArea.y = 24 + menuList.contentY - row.y;
+        } else if (type === "ip") {
+            row.applyTextInput();
+        }
+        main.viewChanged("Menu_Edit");
+    }
+
+    function endEdit() {
+        itemInEdit.valueChanged.disconnect(editedValueChanged);
+        itemInEdit = null;
+        mode = "select";
+    }
+
+    // The file name a configuration is saved under on the stick: no path,
+    // no characters the stick's file system or the supply reject.
+    function cleanConfigName(name) {
+        return name.replace(/[;*#\/\\]/g, "").replace(/ /g, "_").split(".xml").join("") + ".xml";
+    }
+
+    // The request for the new value captures all it needs, the root
+    // included: the view may be gone by then, and names are no longer
+    // looked up through it.
+    function writeDeviceItem(path, item, value, unit) {
+        const root = main;
+        root.setItemValue(path, item, value, unit);
+        root.delay(function() {
+            root.triggerValueUpdate(path, item);
+        }, 500);
+    }
+
+    function applyEdit() {
+        const row = itemInEdit;
+        if (!row || !row.isEditable)
+            return ;
+
+        main.setObjectState("wh1", "ok");
+        main.setObjectState("keyboard", "");
+        const entry = row.entry;
+        if (["numeric", "text", "ip", "date", "time"].includes(entry._inputType) && !row.applyTextInput()) {
+            // Refused input stays in edit, to be corrected.
+            main.setObjectState("wh1", "active");
+            main.setObjectState("keyboard", "active");
+            return ;
+        }
+        if (entry._command === "restoreConfiguration") {
+            if (row.itemValue === "")
+                console.warn("Menu: no configuration file to restore");
+            else
+                main.command("restoreConfiguration", {
+                "file": row.itemValue
+            });
+        } else if (entry._command === "saveConfiguration") {
+            const name = cleanConfigName(row.itemValue);
+            main.command("saveConfiguration", {
+                "name": name
+            });
+            row.updateValue(name);
+        }
+        switch (entry._dataSource) {
+        case "config":
+            main.setConfigValue(row.itemID, row.itemValue);
+            break;
+        case "LUMA":
+            writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit);
+            break;
+        case "remoteConfig":
+            main.setRemoteConfig(row.itemID, row.itemValue);
+            break;
+        }
+        if (!autoApply) {
+            leaveEdit();
+            row.closeEdit();
+            endEdit();
+            initButtons();
+            changeButtonsBySelection();
+        }
+        wheelState.restart();
+    }
+
+    function cancelEdit() {
+        const row = itemInEdit;
+        if (!row)
+            return ;
+
+        main.setObjectState("wh1", "");
+        main.setObjectState("keyboard", "");
+        row.refreshValue();
+        leaveEdit();
+        row.closeEdit();
+        endEdit();
+        main.viewChanged("Menu");
+    }
+
+    function leaveEdit() {
+        if (itemInEdit.entry._inputType !== "text")
+            return ;
+
+        listArea.y = 25;
+        itemInEdit.applyTextInput();
+    }
+
+    function keyPressed(key) {
+        if (mode === "edit") {
+            switch (key) {
+            case "return":
+                command("apply");
+                break;
+            case "cancel":
+                command("cancel");
+                break;
+            case "left":
+            case "right":
+                itemInEdit.changeDigit(key === "right");
+                itemInEdit.keyboardActive = true;
+                break;
+            case "up":
+                itemInEdit.changeValueBySteps(1);
+                break;
+            case "down":
+                itemInEdit.changeValueBySteps(-1);
+                break;
+            default:
+                itemInEdit.keyAction(key);
+            }
+            return ;
+        }
+        switch (key) {
+        case "return":
+            if (currentItem === undefined)
+                break;
+
+            if (currentItem._action === "edit")
+                command("editItem");
+            else if (currentItem._action === "menu")
+                command("openSubMenu");
+            break;
+        case "cancel":
+            command("back");
+            break;
+        case "up":
+            menuList.decrementCurrentIndex();
+            break;
+        case "down":
+            menuList.incrementCurrentIndex();
+            break;
+        }
+    }
+
+    function back() {
+        const parentMenu = menu.parentMenu;
+        // Going up to a menu that would only show the remote set-up again
+        // would trap the user here: go home instead.
+        if (modelToLoad === "configMain" || shownMenu !== modelToLoad || (parentMenu && redirectsToRemote(parentMenu)))
+            command("openHomescreen");
+        else if (parentMenu !== undefined && parentMenu !== "")
+            main.changeView("Menu", {
+            "modelToLoad": parentMenu
+        }, true);
+        else
+            main.lastView();
+    }
+
+    function command(action, params) {
+        if (params === undefined || params === null)
+            params = {
+        };
+
+        switch (action) {
+        case "back":
+            back();
+            break;
+        case "openSubMenu":
+            if (currentItem === undefined || currentItem._subMenu === undefined)
+                break;
+
+            if (currentItem._chId !== undefined)
+                main.setSelectedChannel(currentItem._chId);
+
+            main.changeView("Menu", {
+                "modelToLoad": currentItem._subMenu
+            });
+            break;
+        case "editItem":
+            editItem();
+            break;
+        case "keyPressed":
+            keyPressed(params.key);
+            break;
+        case "apply":
+            applyEdit();
+            break;
+        case "toggleAutoApply":
+            autoApply = !autoApply;
+            main.setObjectState("bb_bt2", autoApply ? "active" : "");
+            setButton("bb_bt4", autoApply ? "EXIT" : "CANCEL", "cancel");
+            break;
+        case "disableAutoApply":
+            autoApply = false;
+            main.setObjectState("bb_bt2", "");
+            break;
+        case "cancel":
+            cancelEdit();
+            break;
+        case "changeDigit":
+            if (itemInEdit)
+                itemInEdit.changeDigit(false);
+
+            break;
+        case "defaultValues":
+            if (itemInEdit)
+                itemInEdit.setDefault();
+
+            break;
+        case "addAlert":
+            alert.add(params.type, params.message, params.state);
+            break;
+        case "removeAlert":
+            alert.remove(params.type);
+            break;
+        default:
+            main.command(action, params);
+        }
+    }
+
+    focus: true
+    Component.onCompleted: {
+        main.viewChanged.connect(initView);
+        main.stateUpdated.connect(updateState);
+        main.alert.connect(alert.add);
+    }
+    Component.onDestruction: destroyView()
+
+    MenuStructure {
+        id: menuStructure
+    }
+
+    // The wheel's state after an apply; owned by the view, so it never
+    // fires into a view that is gone.
+    Timer {
+        id: wheelState
+
+        interval: 250
+        onTriggered: main.setObjectState("wh1", controller.autoApply ? "active" : "")
+    }
+
+    Item {
+        id: listArea
+
+        objectName: "listArea"
+        y: 25
+        width: 480
+        height: 205
+        clip: true
+
+        Text {
+            id: title
+
+            objectName: "title"
+            x: 10
+            height: 20
+            color: controller.text_color
+            font.family: "Century Gothic"
+            font.bold: false
+            font.pixelSize: main.fontDefaultSize + 7
+        }
+
+        ListView {
+            id: menuList
+
+            objectName: "menuList"
+            y: 30
+            width: 480
+            height: 160
+            interactive: false
+            displayMarginEnd: 30
+            keyNavigationWraps: false
+            highlightMoveDuration: 100
+            model: controller.menu
+            onCurrentIndexChanged: controller.entrySelected()
+
+            highlight: Image {
+                width: 480
+                height: 35
+                source: "../assets/Menu/bg_menu_item_grey.png"
+            }
+
+            delegate: Menu_Item {
+                entry: model
+                label: model._itemName === undefined ? "" : model._itemName
+                onClicked: {
+                    if (controller.mode !== "edit")
+                        menuList.currentIndex = index;
+
+                }
+                onDoubleClicked: controller.command("keyPressed", {
+                    "key": "return"
+                })
+                // A command's key follows its condition while it is shown.
+                onStateChanged: {
+                    if (ListView.isCurrentItem)
+                        controller.changeButtonsBySelection();
+
+                }
+            }
+
+        }
+
+    }
+
+    Rectangle {
+        objectName: "tooltipBar"
+        y: 228
+        width: 480
+        height: 20
+        visible: tooltip.text !== ""
+        color: "transparent"
+
+        Rectangle {
+            anchors.fill: parent
+            color: "#ff6600"
+            opacity: 0.8
+        }
+
+        Text {
+            id: tooltip
+
+            objectName: "tooltip"
+            width: 480
+            height: 20
+            leftPadding: 25
+            topPadding: 2
+            elide: Text.ElideRight
+            color: controller.text_color
+            font.family: "Century Gothic"
+            font.pixelSize: main.fontDefaultSize
+        }
+
+        Image {
+            x: -5
+            y: -5
+            width: 28
+            height: 28
+            source: "../assets/Icons/ico_info.png"
+        }
+
+    }
+
+    Topbar {
+        id: topBar
+
+        objectName: "topBar"
+        cID: "topBar"
+        width: 480
+        height: 20
+    }
+
+    Bottombar {
+        objectName: "bottomBar"
+        cID: "bottomBar"
+        y: 250
+        width: 480
+        height: 20
+    }
+
+    Wheel {
+        id: wh1
+
+        objectName: "wh1"
+        x: 355
+        y: -50
+        onTurned: controller.wheelTurned(steps)
+        onPressed: main.triggerComponent("bb_bt1", {
+            "action": "released"
+        })
+    }
+
+    Keyboard {
+        id: keyboard
+
+        objectName: "keyboard"
+        y: 245
+        width: 480
+        opacity: controller.autoApply ? 0 : 1
+        onKeyPressed: controller.command("keyPressed", {
+            "key": action
+        })
+    }
+
+    Alert {
+        id: alert
+
+        objectName: "alert"
+        y: 250
+        width: 480
+        height: 22
+    }
+
+    Buttonbar {
+        id: buttonBar
+
+        objectName: "buttonBar"
+        cID: "buttonBar"
+        x: 380
+        y: 27
+    }
+
+    Image {
+        z: -1
+        source: "../assets/bg_main.png"
+    }
+
+}

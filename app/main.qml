@@ -109,11 +109,19 @@ Item {
     signal alert(string type, string message, string state)
     signal configChanged()
 
+    // A view that cannot be built keeps the one on screen: the operator is
+    // told, and never left with an empty window.
     function changeView(view, params, keepPrevious) {
         if (params === undefined || params === null)
             params = {
         };
 
+        const component = Qt.createComponent("views/" + view + ".qml");
+        if (component.status !== Component.Ready) {
+            console.warn("main: cannot open view", view + ":", component.errorString().trim());
+            alert("error", "VIEW " + String(view).toUpperCase() + " CANNOT BE OPENED", "error");
+            return false;
+        }
         controller.params = params;
         controller.setSource("views/" + view + ".qml", params);
         controller.focus = true;
@@ -124,6 +132,7 @@ Item {
         currentView = view;
         currentViewParams = params;
         viewChanged(view);
+        return true;
     }
 
     function lastView() {

@@ -142,7 +142,6 @@ TestCase {
 
     function test_configurationFixesChannelsOnce() {
         viewSpy.clear();
-        Views.expectLoad(testCase, "Channellist");
         link.configurationReceived(configuration("HV-SUPPLY-MODEL-12345", 6));
         compare(main.numberOfChannels, 4);
         compare(main.deviceName, "HV-SUPPLY-MO");

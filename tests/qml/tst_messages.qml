@@ -217,7 +217,7 @@ TestCase {
         // behind a linear slide this early (the slide never leads the clock).
         const progress = (panel.y - origin) / (data.y - origin);
         const t = Math.min(Date.now() - start, 250) / 500;
-        verify(progress > 0 && progress <= 2 * t * t + 0.03, "moved " + progress + " after " + (Date.now() - start) + " ms");
+        verify(progress > 0 && progress <= 2 * t * t + 0.05, "moved " + progress + " after " + (Date.now() - start) + " ms");
         verify(timeUntil(function() {
             return panel.y === data.y;
         }) >= 0);

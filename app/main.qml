@@ -318,7 +318,9 @@ Item {
         if (!config.setProperty(propertyName, value))
             return ;
 
-        config.saveConfiguration();
+        if (!config.saveConfiguration())
+            alert("error", "THE CONFIGURATION COULD NOT BE SAVED", "error");
+
         lumaConnection.setConfiguration(config.getConfiguration());
     }
 
@@ -527,7 +529,10 @@ Item {
     }
 
     function receiveConfiguration(xml) {
-        config.setConfiguration(xml);
+        // A refused text leaves the store, and all read from it, as it was.
+        if (!config.setConfiguration(xml))
+            return ;
+
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
         setComponent("topBar", {
             "deviceName": deviceName

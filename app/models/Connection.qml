@@ -105,6 +105,7 @@ Item {
     }
 
     function openSocket() {
+        openTimeout.restart();
         socket.active = false;
         socket.active = true;
         const url = "ws://" + ip + ":" + port;
@@ -425,6 +426,18 @@ Item {
         onTriggered: connection.changeComState("connecting")
     }
 
+    // An attempt whose handshake never completes is given up and made anew.
+    Timer {
+        id: openTimeout
+
+        interval: 5000 * connection.retry
+        repeat: false
+        onTriggered: {
+            console.warn("Connection: no answer to the connection attempt in " + interval + " ms, trying again");
+            connection.changeComState("connecting");
+        }
+    }
+
     Timer {
         id: checkConnection
 
@@ -445,6 +458,7 @@ Item {
         onStatusChanged: {
             switch (status) {
             case WebSocket.Open:
+                openTimeout.stop();
                 if (connection.debug)
                     console.log("LUMAclient WebSocket OPEN");
 

@@ -1,11 +1,15 @@
 // The real root screen where its surroundings fail it: a configuration that
-// cannot be saved, one that cannot be read.
+// cannot be read or saved, a service that accepts the connection but never
+// answers the handshake.
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 class tst_Hostile : public QObject
@@ -16,6 +20,7 @@ private slots:
     void initTestCase();
     void refusedConfigurationChangesNothing();
     void failedSaveRaisesAlert();
+    void hungHandshakeIsRetried();
 };
 
 void tst_Hostile::initTestCase()
@@ -75,6 +80,32 @@ void tst_Hostile::failedSaveRaisesAlert()
     QCOMPARE(panel.call("getConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness" }),
              QVariant("60"));
     QVERIFY(QDir().rmdir(file));
+}
+
+void tst_Hostile::hungHandshakeIsRetried()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket *> held;
+    QList<qint64> arrivals;
+    QElapsedTimer clock;
+    connect(&silent, &QTcpServer::newConnection, this, [&] {
+        while (silent.hasPendingConnections()) {
+            held << silent.nextPendingConnection();
+            arrivals << clock.elapsed();
+        }
+    });
+
+    clock.start();
+    Panel panel(silent.serverPort());
+    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 1, 5000);
+    // Not before the attempt has had its five seconds, then given up and made anew.
+    QTRY_VERIFY_WITH_TIMEOUT(held.size() >= 2, 9000);
+    QVERIFY2(arrivals.at(1) - arrivals.at(0) >= 4500,
+             qPrintable(QString::number(arrivals.at(1) - arrivals.at(0))));
+    QTRY_COMPARE_WITH_TIMEOUT(held.first()->state(), QAbstractSocket::UnconnectedState, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(held.size() >= 3, 9000);
+    QVERIFY(!panel.property("connected").toBool());
 }
 
 QTEST_MAIN(tst_Hostile)

@@ -7,10 +7,9 @@ import "models"
 Item {
     id: main
 
-    property var objectStates: ({
-    })
-    property var objectInfos: ({
-    })
+    // Keyed by names that may come from the supply: no prototype to hit.
+    property var objectStates: Object.create(null)
+    property var objectInfos: Object.create(null)
     property string currentView: ""
     property string previousView: "ChannelList"
     property var currentViewParams: ({
@@ -32,6 +31,7 @@ Item {
     property int fontDefaultSize: appMode === "Zandor" ? 11 : 12
     property var displayTimer
     property bool displayIsOn: true
+    property string refusedStandby: ""
     property var configFilesOnUsb
     property color text_edit: "#ff6600"
     property color text_color: "#ffffff"
@@ -109,6 +109,12 @@ Item {
     signal alert(string type, string message, string state)
     signal configChanged()
 
+    // A table's own entry only: names from the supply such as "constructor"
+    // must not find the object's inherited members.
+    function ownValue(table, key) {
+        return Object.prototype.hasOwnProperty.call(table, key) ? table[key] : undefined;
+    }
+
     // A view that cannot be built keeps the one on screen: the operator is
     // told, and never left with an empty window.
     function changeView(view, params, keepPrevious) {
@@ -166,7 +172,7 @@ Item {
             params = {
         };
 
-        const target = viewCommands[name];
+        const target = ownValue(viewCommands, name);
         if (target !== undefined) {
             changeView(target[0], target[1]);
             return ;
@@ -322,7 +328,9 @@ Item {
         if (!config.setProperty(propertyName, value))
             return ;
 
-        config.saveConfiguration();
+        if (!config.saveConfiguration())
+            alert("error", "THE CONFIGURATION COULD NOT BE SAVED", "error");
+
         lumaConnection.setConfiguration(config.getConfiguration());
     }
 
@@ -365,14 +373,14 @@ Item {
             return value;
 
         let factor = 1;
-        const source = unitScales[sourceUnit];
+        const source = ownValue(unitScales, sourceUnit);
         if (source !== undefined)
             factor /= source;
         else if (String(sourceUnit).endsWith("A"))
             factor /= 1e+06;
         else
             console.warn("!! unknown source unit: " + sourceUnit, "value: " + value);
-        const target = unitScales[targetUnit];
+        const target = ownValue(unitScales, targetUnit);
         if (target !== undefined)
             factor *= target;
         else
@@ -406,9 +414,21 @@ Item {
         return info === undefined ? "" : info;
     }
 
+    // Standby in whole minutes, up to a week; anything else leaves the
+    // display on, and is logged once per value.
+    function standbyMinutes() {
+        const text = getConfigValue("hardwareConfig/device@id=0-0/@displayStandby");
+        const valid = /^[0-9]{1,5}$/.test(text) && Number(text) <= 7 * 24 * 60;
+        if (!valid && text !== "" && text !== refusedStandby)
+            console.warn("ignoring the display standby \"" + text.substring(0, 40) + "\": not whole minutes from 0 to 10080");
+
+        refusedStandby = valid ? "" : text;
+        return valid ? Number(text) : 0;
+    }
+
     // Returns false when this call only switched the display back on.
     function resetDisplayTimer() {
-        const standby = Number(getConfigValue("hardwareConfig/device@id=0-0/@displayStandby")) * 1000 * 60;
+        const standby = standbyMinutes() * 1000 * 60;
         if (!(standby > 0)) {
             displayTimer = delay(function() {
             }, 100, displayTimer);
@@ -497,7 +517,7 @@ Item {
 
         const value = getItemValue(path, item)[1];
         if (item === "Status.runningState") {
-            const leds = runningStateLeds[value];
+            const leds = ownValue(runningStateLeds, value);
             if (leds === undefined)
                 return ;
 
@@ -531,7 +551,10 @@ Item {
     }
 
     function receiveConfiguration(xml) {
-        config.setConfiguration(xml);
+        // A refused text leaves the store, and all read from it, as it was.
+        if (!config.setConfiguration(xml))
+            return ;
+
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
         setComponent("topBar", {
             "deviceName": deviceName

@@ -1,14 +1,15 @@
 import QtQuick 2.12
 
 // The values the supply reported, with a short history per item. Paths and
-// item names are plain object keys, so iteration follows first-stored order
+// item names are keys of objects without prototype, so any name the supply
+// sends is stored as itself; iteration follows first-stored order
 // (integer-like paths such as "0" first, as script objects order them).
 QtObject {
     id: cache
 
     property int maxItemCacheSize: 100
-    property var itemCache: ({
-    })
+    property int maxItemCacheLength: 16384
+    property var itemCache: Object.create(null)
     property var waitList: []
 
     signal updated(string identifier)
@@ -17,8 +18,7 @@ QtObject {
         deleteInWaitlist(path + item);
         let items = itemCache[path];
         if (items === undefined) {
-            items = {
-            };
+            items = Object.create(null);
             itemCache[path] = items;
         }
         let entries = items[item];
@@ -30,6 +30,17 @@ QtObject {
             entries.splice(0, entries.length - maxItemCacheSize + 1);
 
         entries.push([time, value, unit]);
+        // Long values make a history costly: it also keeps to a total
+        // length of values, the newest always kept.
+        let first = entries.length - 1;
+        let length = String(entries[first][1]).length;
+        while (first > 0 && length + String(entries[first - 1][1]).length <= maxItemCacheLength) {
+            --first;
+            length += String(entries[first][1]).length;
+        }
+        if (first > 0)
+            entries.splice(0, first);
+
         updated(path + "_" + item);
     }
 

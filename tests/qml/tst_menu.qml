@@ -220,6 +220,19 @@ TestCase {
         compare(link.queue, []);
     }
 
+    function test_desktopKeys() {
+        open("configMain");
+        keyClick(Qt.Key_Down);
+        keyClick(Qt.Key_Down);
+        compare(list().currentIndex, 2);
+        keyClick(Qt.Key_Up);
+        keyClick(Qt.Key_Return);
+        compare(main.currentViewParams.modelToLoad, "configSoftware");
+        view = currentView();
+        keyClick(Qt.Key_Escape);
+        compare(main.currentViewParams.modelToLoad, "configMain");
+    }
+
     function test_returnOpensAndEdits() {
         open("configMain");
         key("down");

@@ -953,11 +953,11 @@ TestCase {
         row.updateValue("20", "V/s");
         compare(row.max, 2000);
         row.updateValue("20", "mV/s");
-        compare(row.max, 2000000);
+        compare(row.max, 2e+06);
         cache.addItem("0.0.0", "Status.voltageRampspeedMax", "oops", "V", "4");
         ignoreWarning(/ignoring the limit Status.voltageRampspeedMax = oops/);
         row.setMinMax();
-        compare(row.max, 2000000);
+        compare(row.max, 2e+06);
     }
 
     function test_limitFollowsDeviceUpdate() {

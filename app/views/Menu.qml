@@ -448,6 +448,8 @@ Item {
     }
 
     focus: true
+    // A desktop keyboard works the menu also while the on-screen one is hidden.
+    Keys.onPressed: keyboard.physicalKey(event)
     Component.onCompleted: {
         main.viewChanged.connect(initView);
         main.stateUpdated.connect(updateState);

@@ -17,6 +17,8 @@ class tst_Menus : public QObject
 
 private slots:
     void initTestCase();
+    void screens_data();
+    void screens();
     void everyAddressResolvesOnTheSupply();
     void displayStandbyFromHome();
     void voltageSetByDigitsAndWheel();
@@ -52,7 +54,7 @@ static QQuickItem *item(Panel &panel, const QString &name)
     return found.value(0);
 }
 
-static QString menu(Panel &panel)
+static QString shownMenu(Panel &panel)
 {
     QObject *shown = view(panel);
     return shown ? shown->property("shownMenu").toString() : QString();
@@ -168,6 +170,57 @@ void tst_Menus::initTestCase()
     Panel::prepareApplication();
 }
 
+void tst_Menus::screens_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<QString>("file");
+
+    QTest::newRow("settings tree") << "configMain" << 0 << false << "zandor-menu-settings.png";
+    QTest::newRow("channel setup")
+            << "configHardware_channelSetup" << 1 << false << "zandor-menu-channel.png";
+    QTest::newRow("voltage in edit")
+            << "channelSetup_voltageMenu" << 0 << true << "zandor-menu-voltage-edit.png";
+    QTest::newRow("display in edit")
+            << "configHardware_deviceSetup_display" << 1 << true << "zandor-menu-display-edit.png";
+    QTest::newRow("configuration name in edit")
+            << "configReset" << 3 << true << "zandor-menu-save-edit.png";
+    QTest::newRow("remote set-up") << "configRemote" << 1 << false << "zandor-menu-remote.png";
+    QTest::newRow("device info") << "configInfo" << 0 << false << "zandor-menu-info.png";
+}
+
+// Each kind of menu drawn in a real window, texts where the operator reads them.
+void tst_Menus::screens()
+{
+    QFETCH(QString, menu);
+    QFETCH(int, row);
+    QFETCH(bool, edit);
+    QFETCH(QString, file);
+
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QVERIFY(connectedPanel(panel));
+    panel.call("setSelectedChannel", { "0.0.1" });
+    panel.call("changeView", { "Menu", QVariantMap { { "modelToLoad", menu } }, false });
+    QCOMPARE(shownMenu(panel), menu);
+    view(panel)->findChild<QQuickItem *>("menuList")->setProperty("currentIndex", row);
+    QTest::qWait(1500); // values answered, fades settled
+    if (edit) {
+        QMetaObject::invokeMethod(view(panel), "command", Q_ARG(QVariant, "editItem"),
+                                  Q_ARG(QVariant, QVariantMap()));
+        QCOMPARE(view(panel)->property("mode").toString(), QStringLiteral("edit"));
+        QTest::qWait(800);
+    }
+
+    const QImage image = grab(panel.view(), file);
+    QCOMPARE(image.size(), QSize(480, 272));
+    QVERIFY2(bright(image, QRect(10, 25, 300, 20)) > 20 || edit, "no title");
+    QVERIFY2(bright(image, QRect(10, 55, 360, 35 * 4)) > 100, "no row texts");
+    QVERIFY2(bright(image, QRect(380, 27, 100, 50)) > 20, "no soft-key label");
+}
+
 // Every value a menu shows is there on the supply: configuration paths in
 // its configuration, device items answered.
 void tst_Menus::everyAddressResolvesOnTheSupply()
@@ -252,19 +305,19 @@ void tst_Menus::displayStandbyFromHome()
     QCOMPARE(cells.size(), 3);
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {},
                       cells[2]->mapToScene(QPointF(30, 30)).toPoint());
-    QTRY_COMPARE(menu(panel), QStringLiteral("configMain"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configMain"));
 
     QVERIFY(walkTo(panel, "HARDWARE-SETUP"));
     QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("configHardware"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware"));
     QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("configHardware_deviceSetup"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware_deviceSetup"));
     // The physical arrow keys walk the list too.
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(&panel.view(), Qt::Key_Down);
     QCOMPARE(current(panel), QStringLiteral("DISPLAY"));
     QTest::keyClick(&panel.view(), Qt::Key_Return);
-    QTRY_COMPARE(menu(panel), QStringLiteral("configHardware_deviceSetup_display"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware_deviceSetup_display"));
     QVERIFY(walkTo(panel, "Display Standby time"));
     QTest::qWait(300);
     QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
@@ -320,7 +373,7 @@ void tst_Menus::voltageSetByDigitsAndWheel()
     QTRY_COMPARE(panel.property("currentView").toString(), QStringLiteral("Channel"));
     QTRY_COMPARE(keyLabel(panel, "bb_bt2"), QStringLiteral("VOLTAGE"));
     QVERIFY(softKey(panel, "bb_bt2", "VOLTAGE"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("channelSetup_voltageMenu"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("channelSetup_voltageMenu"));
     QCOMPARE(current(panel), QStringLiteral("Voltage Set"));
     QTRY_VERIFY_WITH_TIMEOUT(!cached(panel, "0.0.1", "Status.voltageLimit").isEmpty(), 3000);
     QTest::qWait(200);
@@ -375,7 +428,7 @@ void tst_Menus::currentMenuReachesTheSupply()
     panel.command("selectChannel");
     QTRY_COMPARE(keyLabel(panel, "bb_bt3"), QStringLiteral("CURRENT"));
     QVERIFY(softKey(panel, "bb_bt3", "CURRENT"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("channelSetup_currentMenu"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("channelSetup_currentMenu"));
     QTRY_VERIFY_WITH_TIMEOUT(!cached(panel, "0.0.2", "Status.currentLimit").isEmpty(), 3000);
     QTest::qWait(200);
 
@@ -418,7 +471,7 @@ void tst_Menus::configurationSavedAndRestored()
     panel.command("openMenu");
     QVERIFY(walkTo(panel, "CLEAR / RESET / BACKUP / RESTORE"));
     QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("configReset"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configReset"));
     QVERIFY(walkTo(panel, "Save configuration"));
     QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
     // The view's keys as the keyboard reports them; a blank has no key.
@@ -452,7 +505,7 @@ void tst_Menus::configurationSavedAndRestored()
     panel.command("openMenu");
     QVERIFY(walkTo(panel, "CLEAR / RESET / BACKUP / RESTORE"));
     QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
-    QTRY_COMPARE(menu(panel), QStringLiteral("configReset"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configReset"));
     QVERIFY(walkTo(panel, "Restore configuration"));
     QTest::qWait(500);
     QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
@@ -468,13 +521,15 @@ void tst_Menus::remoteSetupReconnects()
 {
     const quint16 nobody = SupplyProcess::freePort();
     Panel panel(nobody);
-    QTRY_COMPARE_WITH_TIMEOUT(menu(panel), QStringLiteral("configRemote"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownMenu(panel), QStringLiteral("configRemote"), 3000);
     panel.command("openMenu");
-    QCOMPARE(menu(panel), QStringLiteral("configRemote"));
+    QCOMPARE(shownMenu(panel), QStringLiteral("configRemote"));
     QTRY_VERIFY(item(panel, "alert")->property("opacity").toDouble() > 0);
     QCOMPARE(item(panel, "alert")->property("state").toString(), QStringLiteral("warning"));
-    QTest::qWait(800);
-    grab(panel.view(), "zandor-menu-remote.png");
+    QTest::qWait(1500); // the alert strip fades in
+    const QImage image = grab(panel.view(), "zandor-menu-not-connected.png");
+    QVERIFY2(count(image, QRect(0, 252, 480, 18), QColor(QStringLiteral("#fdcf30")), 70) > 2000,
+             "no warning strip");
 
     SupplyProcess supply;
     QVERIFY(supply.start());

@@ -23,7 +23,17 @@ TestCase {
         link = Children.find(main, "appendQueue");
         config = Children.find(main, "getNumberOfChildren");
         verify(cache !== null && link !== null && config !== null);
+        // Each retry of the link reports it disconnected, which turns every
+        // menu into the remote set-up: the tests say when it is connected.
+        link.retry = 1000;
+        tryVerify(function() {
+            return link.comState === "error" || link.comState === "closed";
+        }, 3000);
         verify(config.setConfiguration("<lumaConfig>" + "<hardwareConfig><device id=\"0-0\" displayStandby=\"10\" adcSampleRate=\"50\">" + "<channel id=\"0\" polarity=\"p\" voltageMode=\"6000\"/><channel id=\"1\" polarity=\"p\" voltageMode=\"6000\"/>" + "</device></hardwareConfig>" + "<hardwareDetect><device id=\"0-0\" adcSampleRate=\"50\">" + "<channel id=\"0\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "<channel id=\"1\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "</device></hardwareDetect>" + "<ethernet><ip>192.168.0.1</ip></ethernet>" + "</lumaConfig>"));
+    }
+
+    function cleanupTestCase() {
+        link.retry = 1;
     }
 
     function init() {
@@ -218,6 +228,19 @@ TestCase {
         mouseDoubleClickSequence(list().currentItem, 20, 17);
         compare(view.mode, "select");
         compare(link.queue, []);
+    }
+
+    function test_desktopKeys() {
+        open("configMain");
+        keyClick(Qt.Key_Down);
+        keyClick(Qt.Key_Down);
+        compare(list().currentIndex, 2);
+        keyClick(Qt.Key_Up);
+        keyClick(Qt.Key_Return);
+        compare(main.currentViewParams.modelToLoad, "configSoftware");
+        view = currentView();
+        keyClick(Qt.Key_Escape);
+        compare(main.currentViewParams.modelToLoad, "configMain");
     }
 
     function test_returnOpensAndEdits() {
@@ -464,8 +487,11 @@ TestCase {
         compare(current.itemValueLabel, "1");
         turn(-1);
         compare(sent("setItem").length, 2);
+        compare(list().currentIndex, 1);
         // A new edit starts without auto-apply.
+        turn(1);
         press("bb_bt1");
+        compare(view.mode, "edit");
         verify(!view.autoApply);
         compare(findChild(view, "keyboard").opacity, 1);
     }

@@ -948,10 +948,16 @@ TestCase {
         cache.addItem("0.0.0", "Status.voltageRampspeedMax", "300", "V", "2");
         row.updateValue("20", "mV");
         compare(row.max, 300000);
-        cache.addItem("0.0.0", "Status.voltageRampspeedMax", "oops", "V", "3");
+        // Rates convert by their quantity.
+        cache.addItem("0.0.0", "Status.voltageRampspeedMax", "2", "kV/s", "3");
+        row.updateValue("20", "V/s");
+        compare(row.max, 2000);
+        row.updateValue("20", "mV/s");
+        compare(row.max, 2e+06);
+        cache.addItem("0.0.0", "Status.voltageRampspeedMax", "oops", "V", "4");
         ignoreWarning(/ignoring the limit Status.voltageRampspeedMax = oops/);
         row.setMinMax();
-        compare(row.max, 300000);
+        compare(row.max, 2e+06);
     }
 
     function test_limitFollowsDeviceUpdate() {

@@ -14,7 +14,6 @@ TestCase {
         Views.waitForStart(testCase, main);
         link = Children.find(main, "appendQueue");
         verify(link !== null);
-        Views.expectLoad(testCase, "Channellist");
     }
 
     function configuration(standby) {

@@ -1,5 +1,6 @@
 // The channel list and the channel view of the real root screen, connected
 // to the virtual supply and worked with the pointer as an operator would.
+#include "items.h"
 #include "panel.h"
 #include "pixels.h"
 #include "supplyprocess.h"
@@ -19,15 +20,6 @@ private slots:
     void runningStateBoxSwitchesTheChannel();
     void doubleClickOpensChannelViewAndBackReturns();
 };
-
-// List rows have no object parent: walk the visual tree.
-static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (item->objectName() == name)
-        found << item;
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, found);
-}
 
 static QList<QQuickItem *> items(Panel &panel, const QString &name)
 {

@@ -1,6 +1,7 @@
 // The settings menus of the real root screen against the virtual supply,
 // worked as an operator would: soft keys by pointer, the wheel, the
 // physical keyboard and the on-screen keys.
+#include "items.h"
 #include "panel.h"
 #include "pixels.h"
 #include "supplyprocess.h"
@@ -26,14 +27,6 @@ private slots:
     void configurationSavedAndRestored();
     void remoteSetupReconnects();
 };
-
-static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (item->objectName() == name)
-        found << item;
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, found);
-}
 
 // The view slot: the root's child that holds the shown view.
 static QObject *view(Panel &panel)

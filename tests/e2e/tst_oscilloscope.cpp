@@ -1,6 +1,7 @@
 // The oscilloscope of the real root screen against the virtual supply:
 // opened from Home, live traces of a ramp, run and stop, every soft-key
 // menu with its wheel mode, and the update cycle it asks the supply for.
+#include "items.h"
 #include "panel.h"
 #include "pixels.h"
 #include "supplyprocess.h"
@@ -19,14 +20,6 @@ private slots:
     void initTestCase();
     void liveTracesAndMenus();
 };
-
-static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (item->objectName() == name)
-        found << item;
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, found);
-}
 
 static QQuickItem *item(Panel &panel, const QString &name)
 {

@@ -133,7 +133,17 @@ void tst_PanelDevice::keysAndWheelReachTheScreen()
     press(WheelKey);
     release(WheelKey);
     turnWheel(1);
-    QTRY_COMPARE_WITH_TIMEOUT(triggers.count(), 5, 3000);
+    // The keys' own triggers; the views' reactions to them (the wheel's press
+    // releasing the first soft key) come in between.
+    const auto routed = [&triggers] {
+        QList<QPair<QString, QVariantMap>> result;
+        for (const QList<QVariant> &trigger : triggers) {
+            if (trigger.at(0).toString() != QLatin1String("bb_bt1"))
+                result.append({ trigger.at(0).toString(), trigger.at(1).toMap() });
+        }
+        return result;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(routed().size(), 5, 3000);
     const QList<QPair<QString, QVariantMap>> expected = {
         { "bb_bt2", { { "action", "pressed" } } },
         { "bb_bt2", { { "action", "released" } } },
@@ -141,10 +151,7 @@ void tst_PanelDevice::keysAndWheelReachTheScreen()
         { "wh1", { { "action", "released" } } },
         { "wh1", { { "action", "turned" }, { "steps", -1 } } },
     };
-    for (int i = 0; i < expected.size(); ++i) {
-        QCOMPARE(triggers.at(i).at(0).toString(), expected[i].first);
-        QCOMPARE(triggers.at(i).at(1).toMap(), expected[i].second);
-    }
+    QCOMPARE(routed(), expected);
 
     press(HomeKey);
     QVERIFY(panel.property("currentView").toString() != QLatin1String("Home"));

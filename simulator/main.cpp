@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
             { "seed", "Seed of the measurement noise.", "number" },
             { "cycle", "Initial push cycle in milliseconds.", "ms", "250" },
             { "standby", "Display standby time in minutes in the configuration (0 = off).",
-              "minutes", "0" },
+              "minutes", "10" },
             { "garbage", "Send each logged-in client a malformed frame every so often (0 = never).",
               "ms", "0" },
     });

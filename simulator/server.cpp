@@ -329,6 +329,8 @@ QJsonObject Server::setConfig(const QJsonObject &envelope)
 
 void Server::push()
 {
+    // Measured values as of this cycle, whatever the physics timer did.
+    m_supply->advance();
     const QVector<ItemKey> changes = m_supply->items().takeChanges();
     if (changes.isEmpty())
         return;

@@ -11,16 +11,18 @@ namespace {
 const QString Service;
 const QString Device = QStringLiteral("0.0");
 
-// Selectable output modes: full-scale voltage (V) with its current (A).
-const double VoltageModes[] = { 6000, 4000, 2000 };
-const double CurrentModes[] = { 0.001, 0.0015, 0.003 };
-const QString VoltageModeList = QStringLiteral("6000,4000,2000");
-const QString CurrentModeList = QStringLiteral("0.001,0.0015,0.003");
+// Selectable output modes of the same power: full-scale voltage (V) with
+// its current (A).
+const double VoltageModes[] = { 6000, 3000 };
+const double CurrentModes[] = { 0.004, 0.008 };
+const QString VoltageModeList = QStringLiteral("6000,3000");
+const QString CurrentModeList = QStringLiteral("0.004,0.008");
 
 const double HardwareVoltageLimit = 6000; // V
-const double HardwareCurrentLimit = 3; // mA
+const double HardwareCurrentLimit = 8; // mA
 const double VoltageRampMin = 1, VoltageRampMax = 1200; // V/s
 const double CurrentRampMin = 0.001, CurrentRampMax = 1; // mA/s
+const double LowCurrentRangeShare = 0.01; // of the mode's current
 const double Loads[] = { 10e6, 20e6, 50e6, 4e6, 15e6, 30e6 }; // ohms
 
 const QStringList AdcSampleRates = { "500", "100", "60", "50", "25", "10", "5" };
@@ -31,6 +33,24 @@ const QStringList Flags = { "lowCurrentRange", "externalInhibitActive", "current
 QString format(double value)
 {
     return QString::number(value, 'g', 12);
+}
+
+// Rounds before formatting so that no "-0.0" ever leaves the supply.
+QString fixed(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(value * scale) / scale;
+    if (rounded == 0)
+        rounded = 0; // drops the sign of a negative zero
+    return QString::number(rounded, 'f', decimals);
+}
+
+// The largest value at the given decimals that does not exceed limit.
+double roundNotAbove(double value, double limit, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale;
+    return rounded <= limit ? rounded : std::floor(limit * scale) / scale;
 }
 
 int channelIndex(const QString &path)
@@ -106,10 +126,15 @@ Supply::Supply(int channels, quint32 seed, int cycleTimeMs, ConfigStore *config,
     m_items.takeChanges();
 
     m_timer.setInterval(20);
-    connect(&m_timer, &QTimer::timeout, this,
-            [this] { step(std::min<qint64>(m_elapsed.restart(), 200)); });
+    connect(&m_timer, &QTimer::timeout, this, &Supply::advance);
     m_elapsed.start();
     m_timer.start();
+}
+
+void Supply::advance()
+{
+    // A stalled event loop must not make the outputs jump.
+    step(std::min<qint64>(m_elapsed.restart(), 200));
 }
 
 QString Supply::channelPath(int channel)
@@ -131,7 +156,7 @@ void Supply::defineItems(double cycleTimeMs)
     m_items.define(Service, "System.time", "");
 
     m_items.define(Device, "Status.on", "0");
-    m_items.define(Device, "Status.temperature", format(m_temperature), "°C");
+    m_items.define(Device, "Status.temperature", fixed(m_temperature, 1), "°C");
     m_items.define(Device, "Status.ethernetState", "ok");
     m_items.define(Device, "Status.usbRemoteState", "off");
     m_items.define(Device, "Status.usbRemoteText", "no host");
@@ -193,9 +218,21 @@ int Supply::cycleTime() const
     return int(m_items.number(Service, "Setup.cycleTime"));
 }
 
+bool Supply::channelOn(int channel) const
+{
+    // Switched on, or still ramping down: a write of Control.on counts
+    // before the physics has taken a step.
+    return m_items.value(channelPath(channel), "Control.on") == QLatin1String("1")
+            || m_channels.at(channel).ramp > 0;
+}
+
 bool Supply::anyChannelOn() const
 {
-    return m_items.value(Device, "Status.on") == QLatin1String("1");
+    for (int i = 0; i < m_channels.size(); ++i) {
+        if (channelOn(i))
+            return true;
+    }
+    return false;
 }
 
 void Supply::setConnectedClients(int count)
@@ -205,8 +242,24 @@ void Supply::setConnectedClients(int count)
 
 bool Supply::replaceConfiguration(const QByteArray &xml, QString *error)
 {
-    if (!m_config->replace(xml, error))
+    ConfigStore candidate = *m_config;
+    if (!candidate.replace(xml, error))
         return false;
+    // Polarity and output mode are relays: switching them under voltage
+    // would damage the output, so such a configuration is refused whole.
+    for (int i = 0; i < m_channels.size(); ++i) {
+        if (!channelOn(i))
+            continue;
+        const Channel wanted = configuredChannel(candidate, i);
+        const Channel &c = m_channels.at(i);
+        if (wanted.polarity != c.polarity || wanted.voltageMode != c.voltageMode) {
+            *error = QStringLiteral("channel %1 is on: switch it off before changing its "
+                                    "polarity or output mode")
+                             .arg(i);
+            return false;
+        }
+    }
+    *m_config = candidate;
     applyConfiguration();
     m_items.touch(Service, "Control.configurationChanged");
     return true;
@@ -216,20 +269,10 @@ void Supply::applyConfiguration()
 {
     for (int i = 0; i < m_channels.size(); ++i) {
         Channel &c = m_channels[i];
-        // Polarity and output mode are relays: they switch only while the
-        // output is off; otherwise the detected values show the mismatch.
-        if (m_items.value(channelPath(i), "Status.on") != QLatin1String("1")) {
-            const QString polarity = m_config->configured("polarity", i);
-            if (polarity == QLatin1String("p") || polarity == QLatin1String("n"))
-                c.polarity = polarity;
-            const double mode = m_config->configured("voltageMode", i).toDouble();
-            for (size_t k = 0; k < std::size(VoltageModes); ++k) {
-                if (std::abs(mode) == VoltageModes[k]) {
-                    c.voltageMode = VoltageModes[k];
-                    c.currentMode = CurrentModes[k];
-                }
-            }
-        }
+        const Channel wanted = configuredChannel(*m_config, i);
+        c.polarity = wanted.polarity;
+        c.voltageMode = wanted.voltageMode;
+        c.currentMode = wanted.currentMode;
         updateLimits(i);
         m_detected.channels[i]
                 = { format(c.voltageMode), c.polarity, VoltageModeList, CurrentModeList };
@@ -241,6 +284,23 @@ void Supply::applyConfiguration()
     if (DigitalFilters.contains(filter))
         m_detected.digitalFilter = filter;
     m_config->setDetected(m_detected);
+}
+
+Supply::Channel Supply::configuredChannel(const ConfigStore &config, int channel) const
+{
+    // Values the hardware cannot take leave the relays as they are.
+    Channel c = m_channels.at(channel);
+    const QString polarity = config.configured("polarity", channel);
+    if (polarity == QLatin1String("p") || polarity == QLatin1String("n"))
+        c.polarity = polarity;
+    const double mode = config.configured("voltageMode", channel).toDouble();
+    for (size_t k = 0; k < std::size(VoltageModes); ++k) {
+        if (std::abs(mode) == VoltageModes[k]) {
+            c.voltageMode = VoltageModes[k];
+            c.currentMode = CurrentModes[k];
+        }
+    }
+    return c;
 }
 
 void Supply::updateLimits(int channel)
@@ -294,11 +354,18 @@ QString Supply::write(const ItemKey &key, const QString &value, const QString &u
 
     if (item == QLatin1String("System.date") || item == QLatin1String("System.time")) {
         QDateTime wanted = QDateTime::currentDateTime().addMSecs(m_clockOffsetMs);
-        if (item == QLatin1String("System.date"))
-            wanted.setDate(QDate::fromString(value, QStringLiteral("yyyy-MM-dd")));
-        else
-            wanted.setTime(QTime::fromString(value, QStringLiteral("HH:mm:ss")));
-        if (!wanted.isValid())
+        // Checked one by one: QDateTime takes an invalid time as midnight.
+        bool valid = false;
+        if (item == QLatin1String("System.date")) {
+            const QDate date = QDate::fromString(value, QStringLiteral("yyyy-MM-dd"));
+            valid = date.isValid();
+            wanted.setDate(date);
+        } else {
+            const QTime time = QTime::fromString(value, QStringLiteral("HH:mm:ss"));
+            valid = time.isValid();
+            wanted.setTime(time);
+        }
+        if (!valid || !wanted.isValid())
             return QStringLiteral("%1: \"%2\" is not a valid %3").arg(item, value, item.mid(7));
         m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(wanted);
         updateClock();
@@ -509,16 +576,18 @@ void Supply::step(double ms)
         power += voltage * current / 1000;
 
         const int tripAction = int(m_items.number(path, "Setup.delayedTripAction"));
+        const bool kill = m_items.value(Device, "Control.kill") == QLatin1String("1");
         if (limited && tripAction != 4) {
             c.currentLimitMs += ms;
             if (c.currentLimitMs >= m_items.number(path, "Setup.delayedTripTime")
                 && m_items.value(path, "Status.currentTrip") == QLatin1String("0")) {
                 m_items.set(path, "Status.currentTrip", "1");
                 raiseFlag(i, "Event.currentTrip");
-                if (tripAction == 1 || tripAction == 2) {
+                // With KILL enabled every trip cuts the output without a ramp.
+                if (kill || tripAction == 1 || tripAction == 2) {
                     raiseFlag(i, "Error.currentTrip");
                     m_items.set(path, "Control.on", "0");
-                    if (tripAction == 2)
+                    if (kill || tripAction == 2)
                         c.ramp = 0;
                 }
             }
@@ -527,11 +596,20 @@ void Supply::step(double ms)
         }
 
         const double sign = c.polarity == QLatin1String("n") ? -1 : 1;
-        // Measurements at the panel's display resolution: 0.1 V and 10 nA.
-        m_items.set(path, "Status.voltageMeasure",
-                    QString::number(sign * voltage + noise(0.01 + voltage * 2e-6), 'f', 1));
+        // Measurements at 0.1 V and 10 nA with a little noise; the noise
+        // never shows a ramp above the value it heads for.
+        const double ceiling = std::max(c.ramp, m_items.number(path, "Control.voltageSet"));
+        const double measured
+                = roundNotAbove(std::max(0.0, voltage + noise(0.01 + voltage * 2e-6)), ceiling, 1);
+        m_items.set(path, "Status.voltageMeasure", fixed(sign * measured, 1));
+        // Small current set values switch the meter into its low current
+        // range, which resolves 0.1 nA.
+        const bool lowRange = m_items.number(path, "Control.currentSet")
+                <= c.currentMode * 1000 * LowCurrentRangeShare;
+        m_items.set(path, "Status.lowCurrentRange", lowRange ? "1" : "0");
         m_items.set(path, "Status.currentMeasure",
-                    QString::number(sign * current + noise(2e-5), 'f', 5));
+                    lowRange ? fixed(sign * std::max(0.0, current + noise(2e-7)), 7)
+                             : fixed(sign * std::max(0.0, current + noise(2e-5)), 5));
 
         const bool nowOn = m_items.value(path, "Control.on") == QLatin1String("1");
         const bool outputOn = nowOn || c.ramp > 0;
@@ -558,7 +636,7 @@ void Supply::step(double ms)
     // The module warms with the delivered power, with a time constant of 30 s.
     const double equilibrium = 30 + 1.5 * power;
     m_temperature += (equilibrium - m_temperature) * std::min(1.0, seconds / 30);
-    m_items.set(Device, "Status.temperature", QString::number(m_temperature + noise(0.05), 'f', 1));
+    m_items.set(Device, "Status.temperature", fixed(m_temperature + noise(0.05), 1));
     updateClock();
 }
 

@@ -21,6 +21,7 @@ public:
 
     ItemModel &items() { return m_items; }
     int cycleTime() const;
+    bool channelOn(int channel) const;
     bool anyChannelOn() const;
 
     // Writes one item as a client asks; returns an error text, empty on success.
@@ -29,6 +30,8 @@ public:
     bool replaceConfiguration(const QByteArray &xml, QString *error);
     void setConnectedClients(int count);
 
+    // Advances the physics to now.
+    void advance();
     // Advances the physics by ms milliseconds.
     void step(double ms);
 
@@ -50,6 +53,7 @@ private:
 
     void defineItems(double cycleTimeMs);
     void applyConfiguration();
+    Channel configuredChannel(const ConfigStore &config, int channel) const;
     void updateLimits(int channel);
     QString writeChannel(int channel, const QString &item, double number);
     QString writeCommand(const ItemKey &key);

@@ -1,3 +1,4 @@
+#include "config.h"
 #include "configstore.h"
 #include "server.h"
 #include "supply.h"
@@ -23,7 +24,7 @@ namespace {
 struct Simulator
 {
     explicit Simulator(int channels = 4)
-        : config(channels, 0),
+        : config(channels, 10),
           supply(channels, 1, 50, &config),
           usb(&supply),
           server(&supply, &usb, nullptr)
@@ -134,6 +135,33 @@ public:
         return value;
     }
 
+    // Sends one request and returns the packets of its answer.
+    QVector<Packet> exchange(const QString &ticket, const QJsonArray &request)
+    {
+        const int from = messages.size();
+        this->request(ticket, request);
+        QVector<Packet> answer;
+        waitFor([&] {
+            answer.clear();
+            for (const Packet &p : packets(from)) {
+                if (p.envelope == "response")
+                    answer << p;
+            }
+            return !answer.isEmpty();
+        });
+        return answer;
+    }
+
+    void setConfig(const QString &ticket, const QByteArray &xml)
+    {
+        send({ { "i", ticket },
+               { "t", "setConfig" },
+               { "f", "LUMAconfig.xml" },
+               { "c", QJsonArray() },
+               { "d", QString::fromLatin1(xml.toBase64()) },
+               { "r", "websocket" } });
+    }
+
     QVector<Packet> errors(int from) const
     {
         QVector<Packet> result;
@@ -159,6 +187,31 @@ public:
     QVector<QJsonDocument> messages;
 };
 
+// The configuration with one attribute of the configured device (channel
+// -1) or of one of its channels changed.
+QByteArray edited(const QByteArray &xml, int channel, const QString &attribute,
+                  const QString &value)
+{
+    QDomDocument doc;
+    doc.setContent(xml);
+    QDomElement element
+            = doc.documentElement().firstChildElement("hardwareConfig").firstChildElement("device");
+    if (channel >= 0) {
+        element = element.firstChildElement("channel");
+        while (element.attribute("id") != QString::number(channel))
+            element = element.nextSiblingElement("channel");
+    }
+    element.setAttribute(attribute, value);
+    return doc.toByteArray();
+}
+
+QString configured(const QByteArray &xml, const QString &path)
+{
+    Config config;
+    config.setConfiguration(QString::fromUtf8(xml));
+    return config.getProperty(path);
+}
+
 double magnitude(const QString &value)
 {
     return std::abs(value.toDouble());
@@ -176,15 +229,29 @@ private slots:
     void staleTicketIgnored();
     void getItem_data();
     void getItem();
+    void items_data();
+    void items();
     void rampsToSetValue();
     void constantCurrentAndTrip_data();
     void constantCurrentAndTrip();
+    void pushesEveryCycleWhileRamping();
+    void rampNeverExceedsSetValue_data();
+    void rampNeverExceedsSetValue();
+    void noNegativeZero();
+    void lowCurrentRange_data();
+    void lowCurrentRange();
     void emergencySwitchesOff();
     void slowCycleKeepsLinkAlive();
     void configuration_data();
     void configuration();
+    void menuConfigPaths_data();
+    void menuConfigPaths();
     void setConfig_data();
     void setConfig();
+    void relaysWhileOn_data();
+    void relaysWhileOn();
+    void setValuesReset();
+    void factoryReset();
     void usbStick();
     void malformedFrames_data();
     void malformedFrames();
@@ -333,6 +400,258 @@ void tst_Simulator::getItem()
     QCOMPARE(answered, paths);
 }
 
+void tst_Simulator::items_data()
+{
+    // A get (value null) or a set, then the answer: the stored value as a
+    // pattern and its unit, or an error with the old value kept.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("expectedUnit");
+    QTest::addColumn<bool>("accepted");
+    const QJsonValue get;
+    const auto row = [](const char *name) -> QTestData & { return QTest::newRow(name); };
+    row("hardware voltage limit") << "0.0"
+                                  << "Status.voltageLimit" << get << ""
+                                  << "6000"
+                                  << "V" << true;
+    row("hardware current limit") << "0.0"
+                                  << "Status.currentLimit" << get << ""
+                                  << "8"
+                                  << "mA" << true;
+    row("channel voltage limit") << "0.0.2"
+                                 << "Status.voltageLimit" << get << ""
+                                 << "6000"
+                                 << "V" << true;
+    row("channel current limit") << "0.0.2"
+                                 << "Status.currentLimit" << get << ""
+                                 << "4"
+                                 << "mA" << true;
+    row("negative voltage mode") << "0.0.1"
+                                 << "Status.voltageMode" << get << ""
+                                 << "-6000"
+                                 << "V" << true;
+    row("current mode") << "0.0.1"
+                        << "Status.currentMode" << get << ""
+                        << "4"
+                        << "mA" << true;
+    row("voltage ramp min") << "0.0.0"
+                            << "Status.voltageRampspeedMin" << get << ""
+                            << "1"
+                            << "V/s" << true;
+    row("voltage ramp max") << "0.0.0"
+                            << "Status.voltageRampspeedMax" << get << ""
+                            << "1200"
+                            << "V/s" << true;
+    row("current ramp min") << "0.0.0"
+                            << "Status.currentRampspeedMin" << get << ""
+                            << "0.001"
+                            << "mA/s" << true;
+    row("current ramp max") << "0.0.0"
+                            << "Status.currentRampspeedMax" << get << ""
+                            << "1"
+                            << "mA/s" << true;
+    row("temperature") << "0.0"
+                       << "Status.temperature" << get << ""
+                       << "[2-4][0-9]\\.[0-9]"
+                       << "°C" << true;
+    row("luma version") << ""
+                        << "Status.lumaVersion" << get << ""
+                        << "\\d+\\.\\d+\\.\\d+.*"
+                        << "" << true;
+    row("clients") << ""
+                   << "Status.connectedClients" << get << ""
+                   << "1"
+                   << "" << true;
+    row("can state") << ""
+                     << "Status.canState" << get << ""
+                     << "ok"
+                     << "" << true;
+    row("can text") << ""
+                    << "Status.canText" << get << ""
+                    << ".+"
+                    << "" << true;
+    row("date") << ""
+                << "System.date" << get << ""
+                << "20\\d\\d-\\d\\d-\\d\\d"
+                << "" << true;
+    row("time") << ""
+                << "System.time" << get << ""
+                << "\\d\\d:\\d\\d:\\d\\d"
+                << "" << true;
+
+    row("kill enabled") << "0.0"
+                        << "Control.kill" << QJsonValue("1") << ""
+                        << "1"
+                        << "" << true;
+    row("kill 2") << "0.0"
+                  << "Control.kill" << QJsonValue("2") << ""
+                  << "0"
+                  << "" << false;
+    row("kill on a channel") << "0.0.1"
+                             << "Control.kill" << QJsonValue("1") << ""
+                             << ""
+                             << "" << false;
+    row("adjustment disabled") << "0.0"
+                               << "Control.adjustment" << QJsonValue(0) << ""
+                               << "0"
+                               << "" << true;
+    row("adjustment text") << "0.0"
+                           << "Control.adjustment" << QJsonValue("on") << ""
+                           << "1"
+                           << "" << false;
+    row("voltage ramp") << "0.0.1"
+                        << "Control.voltageRampspeedUp" << QJsonValue("250.00") << "V/s"
+                        << "250"
+                        << "V/s" << true;
+    row("voltage ramp in kV/s") << "0.0.1"
+                                << "Control.voltageRampspeedDown" << QJsonValue("0.5") << "kV/s"
+                                << "500"
+                                << "V/s" << true;
+    row("voltage ramp above max") << "0.0.1"
+                                  << "Control.voltageRampspeedUp" << QJsonValue("1200.01") << "V/s"
+                                  << "100"
+                                  << "V/s" << false;
+    row("voltage ramp below min") << "0.0.1"
+                                  << "Control.voltageRampspeedDown" << QJsonValue("0.99") << "V/s"
+                                  << "100"
+                                  << "V/s" << false;
+    row("current ramp") << "0.0.3"
+                        << "Control.currentRampspeedUp" << QJsonValue("0.500") << "mA/s"
+                        << "0.5"
+                        << "mA/s" << true;
+    row("current ramp in µA/s") << "0.0.3"
+                                << "Control.currentRampspeedDown" << QJsonValue("200") << "µA/s"
+                                << "0.2"
+                                << "mA/s" << true;
+    row("current ramp above max") << "0.0.3"
+                                  << "Control.currentRampspeedUp" << QJsonValue("1.001") << "mA/s"
+                                  << "0.1"
+                                  << "mA/s" << false;
+    row("current ramp in V/s") << "0.0.3"
+                               << "Control.currentRampspeedUp" << QJsonValue("0.5") << "V/s"
+                               << "0.1"
+                               << "mA/s" << false;
+    row("voltage at the limit") << "0.0.0"
+                                << "Control.voltageSet" << QJsonValue("6000.000") << "V"
+                                << "6000"
+                                << "V" << true;
+    row("voltage above the limit") << "0.0.0"
+                                   << "Control.voltageSet" << QJsonValue("6000.001") << "V"
+                                   << "0"
+                                   << "V" << false;
+    row("negative voltage") << "0.0.1"
+                            << "Control.voltageSet" << QJsonValue("-5") << "V"
+                            << "0"
+                            << "V" << false;
+    row("current in µA") << "0.0.0"
+                         << "Control.currentSet" << QJsonValue("500") << "µA"
+                         << "0.5"
+                         << "mA" << true;
+    row("current above the mode") << "0.0.0"
+                                  << "Control.currentSet" << QJsonValue("4.0001") << "mA"
+                                  << "4"
+                                  << "mA" << false;
+    row("trip action") << "0.0.2"
+                       << "Setup.delayedTripAction" << QJsonValue("4") << ""
+                       << "4"
+                       << "" << true;
+    row("trip action 3") << "0.0.2"
+                         << "Setup.delayedTripAction" << QJsonValue("3") << ""
+                         << "0"
+                         << "" << false;
+    row("trip time max") << "0.0.2"
+                         << "Setup.delayedTripTime" << QJsonValue("4095") << "ms"
+                         << "4095"
+                         << "ms" << true;
+    row("trip time in s") << "0.0.2"
+                          << "Setup.delayedTripTime" << QJsonValue("1.5") << "s"
+                          << "1500"
+                          << "ms" << true;
+    row("trip time 0") << "0.0.2"
+                       << "Setup.delayedTripTime" << QJsonValue("0") << "ms"
+                       << "100"
+                       << "ms" << false;
+    row("trip time above max") << "0.0.2"
+                               << "Setup.delayedTripTime" << QJsonValue("4096") << "ms"
+                               << "100"
+                               << "ms" << false;
+    row("trip time fraction") << "0.0.2"
+                              << "Setup.delayedTripTime" << QJsonValue("2.5") << "ms"
+                              << "100"
+                              << "ms" << false;
+    row("set date") << ""
+                    << "System.date" << QJsonValue("2031-02-03") << ""
+                    << "2031-02-03"
+                    << "" << true;
+    row("set date 30 Feb") << ""
+                           << "System.date" << QJsonValue("2031-02-30") << ""
+                           << "20\\d\\d-.*"
+                           << "" << false;
+    row("set time") << ""
+                    << "System.time" << QJsonValue("13:00:04") << ""
+                    << "13:00:0[45]"
+                    << "" << true;
+    row("set time 24 h") << ""
+                         << "System.time" << QJsonValue("24:00:00") << ""
+                         << ".+"
+                         << "" << false;
+    row("date at the device") << "0.0"
+                              << "System.date" << QJsonValue("2031-02-03") << ""
+                              << ""
+                              << "" << false;
+    row("temperature read-only") << "0.0"
+                                 << "Status.temperature" << QJsonValue("20") << "°C"
+                                 << "[2-4][0-9]\\.[0-9]"
+                                 << "°C" << false;
+    row("voltage limit read-only") << "0.0.0"
+                                   << "Status.voltageLimit" << QJsonValue("7000") << "V"
+                                   << "6000"
+                                   << "V" << false;
+}
+
+void tst_Simulator::items()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QJsonValue, value);
+    QFETCH(QString, unit);
+    QFETCH(QString, expected);
+    QFETCH(QString, expectedUnit);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QStringList levels = path.isEmpty() ? QStringList() : path.split('.');
+    const auto packet = [&](const QString &command, const QJsonValue &v) {
+        return item(command, levels.value(0), levels.value(1), levels.value(2), name, v, unit);
+    };
+
+    const int from = client.messages.size();
+    if (!value.isNull()) {
+        const QVector<Packet> answer = client.exchange(ticket, { packet("setItem", value) });
+        QCOMPARE(answer.size(), 1);
+        QCOMPARE(answer.first().body.value("e").toString(),
+                 QString(accepted ? "itemUpdated" : "error"));
+    }
+    const QVector<Packet> read = client.exchange(ticket, { packet("getItem", QString()) });
+    QCOMPARE(read.size(), 1);
+    if (expected.isEmpty()) {
+        // No such item at this level.
+        QCOMPARE(read.first().body.value("e").toString(), QString("error"));
+        return;
+    }
+    const QJsonObject d = read.first().body.value("d").toObject();
+    QCOMPARE(pathOf(read.first().body), path);
+    QVERIFY2(QRegularExpression("^(" + expected + ")$").match(d.value("v").toString()).hasMatch(),
+             qPrintable(d.value("v").toString()));
+    QCOMPARE(d.value("u").toString(), expectedUnit);
+    QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
+}
+
 void tst_Simulator::rampsToSetValue()
 {
     Simulator sim;
@@ -362,23 +681,28 @@ void tst_Simulator::rampsToSetValue()
 void tst_Simulator::constantCurrentAndTrip_data()
 {
     QTest::addColumn<int>("action");
+    QTest::addColumn<int>("kill");
     QTest::addColumn<QString>("onAfterTrip");
     QTest::addColumn<QString>("errors");
     QTest::addColumn<QString>("runningState");
-    QTest::newRow("no action") << 0 << "1"
+    QTest::newRow("no action") << 0 << 0 << "1"
                                << "0"
                                << "ok";
-    QTest::newRow("ramp down") << 1 << "0"
+    QTest::newRow("ramp down") << 1 << 0 << "0"
                                << "1"
                                << "error";
-    QTest::newRow("shut down") << 2 << "0"
+    QTest::newRow("shut down") << 2 << 0 << "0"
                                << "1"
                                << "error";
+    QTest::newRow("no action, KILL enabled") << 0 << 1 << "0"
+                                             << "1"
+                                             << "error";
 }
 
 void tst_Simulator::constantCurrentAndTrip()
 {
     QFETCH(int, action);
+    QFETCH(int, kill);
     QFETCH(QString, onAfterTrip);
     QFETCH(QString, errors);
     QFETCH(QString, runningState);
@@ -390,7 +714,8 @@ void tst_Simulator::constantCurrentAndTrip()
     // 1 µA cannot drive 1000 V into any realistic load.
     client.request(
             ticket,
-            { item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
+            { item("setItem", "0", "0", "", "Control.kill", kill),
+              item("setItem", "0", "0", "1", "Setup.delayedTripAction", QString::number(action)),
               item("setItem", "0", "0", "1", "Setup.delayedTripTime", "200", "ms"),
               item("setItem", "0", "0", "1", "Control.voltageRampspeedUp", "1200"),
               item("setItem", "0", "0", "1", "Control.currentSet", "1", "µA"),
@@ -423,6 +748,157 @@ void tst_Simulator::constantCurrentAndTrip()
         QCOMPARE(sim.supply.items().value("0.0.1", name), QString("0"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.errorCounter"), QString("0"));
     QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::pushesEveryCycleWhileRamping()
+{
+    Simulator sim; // 50 ms cycle, as the oscilloscope asks for
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket,
+                   { item("setItem", "0", "0", "*", "Control.voltageRampspeedUp", "100"),
+                     item("setItem", "0", "0", "0", "Control.voltageSet", "1000"),
+                     item("setItem", "0", "0", "1", "Control.voltageSet", "1000"),
+                     item("setItem", "0", "0", "0", "Control.on", 1),
+                     item("setItem", "0", "0", "1", "Control.on", 1) });
+    QVERIFY(Client::waitFor(
+            [&] { return sim.supply.items().number("0.0.1", "Status.voltageMeasure") < -5; }));
+
+    const int from = client.messages.size();
+    QTest::qWait(1500);
+    const int to = client.messages.size();
+    int pushes = 0;
+    QHash<QString, double> last;
+    for (int i = from; i < to; ++i) {
+        const QJsonArray batch = client.messages.at(i).array();
+        if (batch.isEmpty() || batch.first().toObject().value("t") != "info")
+            continue;
+        ++pushes;
+        QSet<QString> seen;
+        for (const QJsonValue &packet : batch.first().toObject().value("c").toArray()) {
+            const QJsonObject d = packet.toObject().value("d").toObject();
+            const QString key = pathOf(packet.toObject()) + ' ' + d.value("i").toString();
+            if (!key.contains("Measure") || !(key.startsWith("0.0.0") || key.startsWith("0.0.1")))
+                continue;
+            seen << key;
+            // Every sample rises and stays within the set value.
+            const double value = magnitude(d.value("v").toString());
+            QVERIFY2(value <= (key.contains("voltage") ? 1000 : 0.1), qPrintable(key));
+            QVERIFY2(value >= last.value(key), qPrintable(key));
+            last[key] = value;
+        }
+        for (const char *key : { "0.0.0 Status.voltageMeasure", "0.0.0 Status.currentMeasure",
+                                 "0.0.1 Status.voltageMeasure", "0.0.1 Status.currentMeasure" })
+            QVERIFY2(seen.contains(key), key);
+    }
+    // About 30 cycles; a loaded machine may merge a few.
+    QVERIFY2(pushes >= 15 && pushes <= 35, qPrintable(QString::number(pushes)));
+    QVERIFY(last.value("0.0.0 Status.voltageMeasure") < 1000);
+}
+
+void tst_Simulator::rampNeverExceedsSetValue_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("speed");
+    QTest::newRow("123.45 V fast") << 0 << "123.45"
+                                   << "1200";
+    QTest::newRow("123.45 V fast, negative") << 1 << "123.45"
+                                             << "1200";
+    QTest::newRow("full scale") << 2 << "6000"
+                                << "1200";
+    QTest::newRow("0.05 V at 1 V/s") << 3 << "0.05"
+                                     << "1";
+    QTest::newRow("12.34 V at 1 V/s") << 0 << "12.34"
+                                      << "1";
+}
+
+void tst_Simulator::rampNeverExceedsSetValue()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, set);
+    QFETCH(QString, speed);
+    const QString path = Supply::channelPath(channel);
+    for (quint32 seed : { 1, 2, 3 }) {
+        ConfigStore config(4, 10);
+        Supply supply(4, seed, 50, &config);
+        QCOMPARE(supply.write({ path, "Control.voltageRampspeedUp" }, speed, "V/s"), QString());
+        QCOMPARE(supply.write({ path, "Control.voltageSet" }, set, "V"), QString());
+        QCOMPARE(supply.write({ path, "Control.on" }, "1", QString()), QString());
+        double previous = 0;
+        const int cycles = int(set.toDouble() / speed.toDouble() * 20) + 40;
+        for (int i = 0; i < cycles; ++i) {
+            supply.step(50);
+            const double measured = magnitude(supply.items().value(path, "Status.voltageMeasure"));
+            QVERIFY2(measured <= set.toDouble(), qPrintable(QString::number(measured)));
+            QVERIFY(measured >= previous);
+            previous = measured;
+        }
+        QCOMPARE(supply.items().value(path, "Status.runningState"), QString("ok"));
+        QVERIFY(previous > set.toDouble() - 0.1);
+    }
+}
+
+void tst_Simulator::noNegativeZero()
+{
+    // Negative channels, outputs at and near zero, ramps down to zero: the
+    // noise and the sign must never show as "-0.0".
+    const QRegularExpression negativeZero("^-0(\\.0*)?$");
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        ConfigStore config(4, 10);
+        Supply supply(4, seed, 50, &config);
+        for (int channel : { 1, 2, 3 }) {
+            const QString path = Supply::channelPath(channel);
+            supply.write({ path, "Control.voltageSet" }, channel == 3 ? "0.04" : "20", "V");
+            supply.write({ path, "Control.on" }, channel == 2 ? "0" : "1", QString());
+        }
+        for (int i = 0; i < 200; ++i) {
+            if (i == 100)
+                supply.write({ Supply::channelPath(1), "Control.on" }, "0", QString());
+            supply.step(50);
+            for (const ItemKey &key : supply.items().takeChanges()) {
+                const QString value = supply.items().value(key.path, key.item);
+                QVERIFY2(!negativeZero.match(value).hasMatch(),
+                         qPrintable(key.path + ' ' + key.item + ' ' + value));
+            }
+        }
+        QCOMPARE(supply.items().value("0.0.1", "Status.on"), QString("0"));
+    }
+}
+
+void tst_Simulator::lowCurrentRange_data()
+{
+    QTest::addColumn<QString>("currentSet"); // µA; the mode has 4 mA
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("1 % of the mode") << "40"
+                                     << "1" << 7;
+    QTest::newRow("above 1 %") << "41"
+                               << "0" << 5;
+    QTest::newRow("full") << "4000"
+                          << "0" << 5;
+}
+
+void tst_Simulator::lowCurrentRange()
+{
+    QFETCH(QString, currentSet);
+    QFETCH(QString, range);
+    QFETCH(int, decimals);
+    ConfigStore config(4, 10);
+    Supply supply(4, 5, 50, &config);
+    const QString path = Supply::channelPath(1);
+    QCOMPARE(supply.write({ path, "Control.currentSet" }, currentSet, "µA"), QString());
+    QCOMPARE(supply.write({ path, "Control.voltageRampspeedUp" }, "1200", "V/s"), QString());
+    QCOMPARE(supply.write({ path, "Control.voltageSet" }, "100", "V"), QString());
+    QCOMPARE(supply.write({ path, "Control.on" }, "1", QString()), QString());
+    for (int i = 0; i < 10; ++i)
+        supply.step(50);
+    QCOMPARE(supply.items().value(path, "Status.lowCurrentRange"), range);
+    // 100 V into 20 MOhm: 5 µA, at the range's resolution.
+    const QString current = supply.items().value(path, "Status.currentMeasure");
+    QCOMPARE(current.section('.', 1).size(), decimals);
+    QVERIFY2(qAbs(current.toDouble() + 0.005) < 1e-4, qPrintable(current));
 }
 
 void tst_Simulator::emergencySwitchesOff()
@@ -539,6 +1015,81 @@ void tst_Simulator::configuration()
     QVERIFY(ticketRecorded);
 }
 
+void tst_Simulator::menuConfigPaths_data()
+{
+    // Every configuration path the settings menus read, with a value that
+    // a believable supply holds there; "%1" is a channel index or "*".
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    const QString config = "hardwareConfig/device@id=0-0/";
+    const QString detect = "hardwareDetect/device@id=0-0/";
+    const QStringList rows = {
+        config + "@adcSampleRate=50",
+        config + "@digitalFilter=64",
+        config + "@displayBrightness=5",
+        config + "@displayStandby=10",
+        config + "@vResolution=3",
+        config + "@cUnit=mA",
+        config + "@cResolution=4",
+        config + "@cUnitLCR=µA",
+        config + "@cResolutionLCR=4",
+        config + "channel@id=%1/@polarity=",
+        config + "channel@id=%1/@voltageMode=6000",
+        detect + "@adcSampleRate=50",
+        detect + "@digitalFilter=64",
+        detect + "@model=ZHV-4x6kV",
+        detect + "@serial=SIM-000001",
+        detect + "@firmwareName=ZHV-FW",
+        detect + "@firmwareRelease=",
+        detect + "channel@id=%1/@polarity=",
+        detect + "channel@id=%1/@voltageMode=6000",
+        detect + "channel@id=%1/@voltageModeList=6000,3000",
+        detect + "channel@id=%1/@currentModeList=0.004,0.008",
+        "ethernet/dhcp=false",
+        "ethernet/ip=192.168.0.1",
+        "ethernet/mask=255.255.255.0",
+        "ethernet/dns=192.168.0.254",
+        "ethernet/gateway=192.168.0.254",
+        "ethernet/ntp=pool.ntp.org",
+        "wifi/enable=false",
+        "wifi/ip=10.42.0.1",
+        "wifi/ssid=Korvat-LUMA",
+        "wifi/channel=1",
+        "wifi/password=marigold",
+        "LUMAservice/http/enable=true",
+        "epics/enable=true",
+        "snmp/enable=true",
+        "halService/enable=true",
+    };
+    for (const QString &row : rows) {
+        const QString path = row.section('=', 0, -2);
+        const QString expected = row.section('=', -1);
+        if (!path.contains("%1")) {
+            QTest::newRow(qPrintable(path)) << path << expected;
+            continue;
+        }
+        for (const QString channel : { "0", "3", "*" }) {
+            const QString resolved = path.arg(channel);
+            QTest::newRow(qPrintable(resolved)) << resolved << expected;
+        }
+    }
+}
+
+void tst_Simulator::menuConfigPaths()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    // Read through the panel's own store, as the menus do.
+    Simulator sim;
+    Config config;
+    QVERIFY(config.setConfiguration(QString::fromUtf8(sim.supply.configuration())));
+    const QString value = config.getProperty(path);
+    if (expected.isEmpty())
+        QVERIFY2(!value.isEmpty(), qPrintable(path));
+    else
+        QCOMPARE(value, expected);
+}
+
 void tst_Simulator::setConfig_data()
 {
     QTest::addColumn<QJsonValue>("data");
@@ -600,54 +1151,233 @@ void tst_Simulator::setConfig()
     }
 }
 
+void tst_Simulator::relaysWhileOn_data()
+{
+    QTest::addColumn<int>("channel"); // -1: the device
+    QTest::addColumn<QString>("attribute");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("polarity of the channel on") << 2 << "polarity"
+                                                << "n" << false;
+    QTest::newRow("output mode of the channel on") << 2 << "voltageMode"
+                                                   << "3000" << false;
+    QTest::newRow("same polarity of the channel on") << 2 << "polarity"
+                                                     << "p" << true;
+    QTest::newRow("output mode of a channel off") << 0 << "voltageMode"
+                                                  << "3000" << true;
+    QTest::newRow("polarity of a channel off") << 3 << "polarity"
+                                               << "p" << true;
+    QTest::newRow("brightness") << -1 << "displayBrightness"
+                                << "9" << true;
+}
+
+void tst_Simulator::relaysWhileOn()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, attribute);
+    QFETCH(QString, value);
+    QFETCH(bool, accepted);
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.request(ticket,
+                   { item("setItem", "0", "0", "2", "Control.voltageSet", "100"),
+                     item("setItem", "0", "0", "2", "Control.on", 1) });
+    QTRY_COMPARE(sim.supply.items().value("0.0.2", "Status.on"), QString("1"));
+
+    const QByteArray before = sim.supply.configuration();
+    const QString path = channel < 0
+            ? "hardwareConfig/device@id=0-0/@" + attribute
+            : QString("hardwareConfig/device@id=0-0/channel@id=%1/@%2").arg(channel).arg(attribute);
+    const int from = client.messages.size();
+    client.setConfig(ticket, edited(before, channel, attribute, value));
+    client.request(ticket, { item("getItem", "", "", "", "Setup.cycleTime") });
+    QVERIFY(Client::waitFor([&] { return !client.latest("", "Setup.cycleTime", from).isEmpty(); }));
+
+    QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
+    if (!accepted) {
+        QVERIFY(client.errors(from).first().body.value("v").toString().contains("channel 2 is on"));
+        QCOMPARE(sim.supply.configuration(), before);
+        QCOMPARE(sim.supply.items().value("0.0.2", "Status.voltageMode"), QString("6000"));
+        QCOMPARE(sim.supply.items().value("0.0.2", "Setup.outputPolarity"), QString("p"));
+        return;
+    }
+    QCOMPARE(configured(sim.supply.configuration(), path), value);
+    if (attribute == "voltageMode") {
+        // The relays switched: limits, modes and detection follow.
+        const QString at = "0.0." + QString::number(channel);
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageMode"), QString("3000"));
+        QCOMPARE(sim.supply.items().value(at, "Status.currentMode"), QString("8"));
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageLimit"), QString("3000"));
+        QCOMPARE(sim.supply.items().value(at, "Status.currentLimit"), QString("8"));
+        QCOMPARE(configured(sim.supply.configuration(),
+                            QString(path).replace("hardwareConfig", "hardwareDetect")),
+                 value);
+    } else if (attribute == "polarity") {
+        const QString at = "0.0." + QString::number(channel);
+        QCOMPARE(sim.supply.items().value(at, "Setup.outputPolarity"), value);
+        QCOMPARE(sim.supply.items().value(at, "Status.voltageMode"), QString("6000"));
+    }
+}
+
+void tst_Simulator::setValuesReset()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    client.setConfig(ticket, edited(sim.supply.configuration(), 3, "voltageMode", "3000"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.3", "Status.currentLimit"), QString("8"));
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        QCOMPARE(
+                client.exchange(ticket,
+                                { item("setItem", "0", "0", channel, "Control.voltageSet", "250"),
+                                  item("setItem", "0", "0", channel, "Control.currentSet", "0.5") })
+                        .size(),
+                2);
+    }
+    const int from = client.messages.size();
+    const QVector<Packet> answer = client.exchange(
+            ticket, { item("setItem", "0", "0", "", "Control.setValuesReset", 1) });
+    QCOMPARE(answer.first().body.value("e").toString(), QString("itemUpdated"));
+    for (const QString channel : { "0", "1", "2", "3" }) {
+        QCOMPARE(sim.supply.items().value("0.0." + channel, "Control.voltageSet"), QString("0"));
+        QCOMPARE(sim.supply.items().value("0.0." + channel, "Control.currentSet"),
+                 QString(channel == "3" ? "8" : "4"));
+    }
+    // The panel learns the new set values from the push.
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.3", "Control.currentSet", from) == "8"; }));
+    QCOMPARE(client.latest("0.0.0", "Control.voltageSet", from), QString("0"));
+    QVERIFY(client.errors(from).isEmpty());
+}
+
+void tst_Simulator::factoryReset()
+{
+    Simulator sim;
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const QByteArray factory = sim.supply.configuration();
+    QByteArray changed = edited(factory, -1, "displayBrightness", "9");
+    changed = edited(changed, 0, "voltageMode", "3000");
+    client.setConfig(ticket, changed);
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Status.voltageMode"), QString("3000"));
+    client.exchange(ticket,
+                    { item("setItem", "0", "0", "", "Control.kill", 1),
+                      item("setItem", "0", "0", "", "Control.adjustment", 0),
+                      item("setItem", "0", "0", "*", "Control.voltageRampspeedUp", "500"),
+                      item("setItem", "0", "0", "1", "Control.voltageSet", "20") });
+
+    // The panel's FactoryReset (the device, then the whole system), here in
+    // the same request as switching a channel on: refused at once.
+    const QJsonArray reset { item("setItem", "0", "0", "", "Control.factoryReset", 1),
+                             item("setItem", "", "", "", "Control.factorySystemReset", 1) };
+    const QByteArray before = sim.supply.configuration();
+    QVector<Packet> answer = client.exchange(
+            ticket, { item("setItem", "0", "0", "1", "Control.on", 1), reset[0], reset[1] });
+    QCOMPARE(answer.size(), 3);
+    QCOMPARE(answer.first().body.value("e").toString(), QString("itemUpdated"));
+    for (const Packet &p : answer.mid(1)) {
+        QCOMPARE(p.body.value("e").toString(), QString("error"));
+        QVERIFY(p.body.value("v").toString().contains("switch all channels off"));
+    }
+    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("1"));
+    answer = client.exchange(ticket, reset);
+    QCOMPARE(answer.size(), 2);
+    QCOMPARE(answer.last().body.value("e").toString(), QString("error"));
+    QCOMPARE(sim.supply.configuration(), before);
+    QCOMPARE(sim.supply.items().value("0.0", "Control.kill"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageRampspeedUp"), QString("500"));
+
+    client.request(ticket, { item("setItem", "0", "0", "1", "Control.on", 0) });
+    QTRY_COMPARE(sim.supply.items().value("0.0", "Status.on"), QString("0"));
+    const int from = client.messages.size();
+    answer = client.exchange(ticket, reset);
+    QCOMPARE(answer.size(), 2);
+    QVERIFY(client.errors(from).isEmpty());
+    QCOMPARE(configured(sim.supply.configuration(),
+                        "hardwareConfig/device@id=0-0/@displayBrightness"),
+             QString("5"));
+    QCOMPARE(configured(sim.supply.configuration(),
+                        "hardwareConfig/device@id=0-0/channel@id=0/@voltageMode"),
+             QString("6000"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Status.voltageMode"), QString("6000"));
+    QCOMPARE(sim.supply.items().value("0.0", "Control.kill"), QString("0"));
+    QCOMPARE(sim.supply.items().value("0.0", "Control.adjustment"), QString("1"));
+    QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageRampspeedUp"), QString("100"));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Control.voltageSet"), QString("0"));
+    // The panel re-reads the configuration when told it changed.
+    QVERIFY(Client::waitFor(
+            [&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
+}
+
 void tst_Simulator::usbStick()
 {
     Simulator sim;
     Client client;
     QVERIFY(client.open(sim.server.port()));
     const QString ticket = client.login();
-    const auto run = [&](const QJsonObject &packet) {
-        const int from = client.messages.size();
-        client.request(ticket, { packet });
-        QJsonObject answer;
-        Client::waitFor([&] {
-            for (const Packet &p : client.packets(from)) {
-                if (p.envelope == "response")
-                    answer = p.body;
-            }
-            return !answer.isEmpty();
-        });
-        return answer;
+    const auto run = [&](const QString &command, const QJsonObject &params) {
+        const QVector<Packet> answer
+                = client.exchange(ticket, { QJsonObject { { "c", command }, { "p", params } } });
+        return answer.isEmpty() ? QJsonObject() : answer.first().body;
     };
-    const QJsonObject list { { "c", "fileList" },
-                             { "p", QJsonObject { { "t", "lumaConfig" }, { "s", "USB" } } } };
+    const auto list = [&](const QString &type) {
+        return run("fileList", { { "t", type }, { "s", "USB" } });
+    };
+    const auto save = [&](const QString &type, const QString &name) {
+        return run("downloadFile", { { "i", type }, { "d", "USB" }, { "n", name } });
+    };
+    const auto restore = [&](const QString &name) {
+        return run("uploadFile", { { "i", "lumaConfig" }, { "s", "USB" }, { "n", name } });
+    };
+    const QString brightness = "hardwareConfig/device@id=0-0/@displayBrightness";
 
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml" }));
-    QCOMPARE(run({ { "c", "downloadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "../etc" } } } })
-                     .value("e")
-                     .toString(),
-             QString("error"));
-    QCOMPARE(run({ { "c", "downloadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "d", "USB" }, { "n", "lab.xml" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
-    QCOMPARE(run(list).value("d").toArray(), QJsonArray({ "LUMAconfig.xml", "lab.xml" }));
-    QCOMPARE(run({ { "c", "uploadFile" },
-                   { "p",
-                     QJsonObject { { "i", "lumaConfig" }, { "s", "USB" }, { "n", "lab.xml" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
-    QCOMPARE(run({ { "c", "unmount" }, { "p", QJsonObject { { "d", "USB" } } } })
-                     .value("e")
-                     .toString(),
-             QString("success"));
+    QCOMPARE(list("lumaConfig").value("d").toArray(), QJsonArray({ "LUMAconfig.xml" }));
+    QCOMPARE(save("lumaConfig", "../etc").value("e").toString(), QString("error"));
+    QCOMPARE(save("lumaConfig", "").value("e").toString(), QString("error"));
+    const QJsonObject saved = save("lumaConfig", "bench_1.xml");
+    QCOMPARE(saved.value("e").toString(), QString("success"));
+    QVERIFY(saved.value("v").toString().contains("bench_1.xml"));
+    QCOMPARE(list("lumaConfig").value("d").toArray(),
+             QJsonArray({ "LUMAconfig.xml", "bench_1.xml" }));
+
+    // Change the configuration, then restore the saved one.
+    client.setConfig(ticket, edited(sim.supply.configuration(), -1, "displayBrightness", "9"));
+    QTRY_COMPARE(configured(sim.supply.configuration(), brightness), QString("9"));
+    int from = client.messages.size();
+    QCOMPARE(restore("bench_1.xml").value("e").toString(), QString("success"));
+    QCOMPARE(configured(sim.supply.configuration(), brightness), QString("5"));
+    QVERIFY(Client::waitFor(
+            [&] { return !client.latest("", "Control.configurationChanged", from).isEmpty(); }));
+    QCOMPARE(restore("missing.xml").value("e").toString(), QString("error"));
+
+    // A saved polarity change is refused while that channel is on.
+    client.setConfig(ticket, edited(sim.supply.configuration(), 0, "polarity", "n"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Setup.outputPolarity"), QString("n"));
+    QCOMPARE(save("lumaConfig", "negative").value("e").toString(), QString("success"));
+    client.setConfig(ticket, edited(sim.supply.configuration(), 0, "polarity", "p"));
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Setup.outputPolarity"), QString("p"));
+    client.request(ticket, { item("setItem", "0", "0", "0", "Control.on", 1) });
+    QTRY_COMPARE(sim.supply.items().value("0.0.0", "Status.on"), QString("1"));
+    const QByteArray before = sim.supply.configuration();
+    const QJsonObject refused = restore("negative.xml");
+    QCOMPARE(refused.value("e").toString(), QString("error"));
+    QVERIFY(refused.value("v").toString().contains("channel 0 is on"));
+    QCOMPARE(sim.supply.configuration(), before);
+
+    QCOMPARE(list("usbDriver").value("d").toArray(), QJsonArray());
+    QCOMPARE(save("usbDriver", "").value("e").toString(), QString("success"));
+    QCOMPARE(list("usbDriver").value("d").toArray(), QJsonArray({ "zandor-usb-driver.inf" }));
+    QCOMPARE(restore("zandor-usb-driver.inf").value("e").toString(), QString("error"));
+
+    QCOMPARE(run("unmount", { { "d", "USB" } }).value("e").toString(), QString("success"));
     QCOMPARE(sim.supply.items().value("0.0", "Status.usbAuxState"), QString("off"));
-    QCOMPARE(run(list).value("e").toString(), QString("error"));
+    QCOMPARE(list("lumaConfig").value("e").toString(), QString("error"));
+    QCOMPARE(save("lumaConfig", "late").value("e").toString(), QString("error"));
+    QCOMPARE(run("unmount", { { "d", "USB" } }).value("e").toString(), QString("error"));
 }
 
 void tst_Simulator::malformedFrames_data()

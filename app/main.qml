@@ -7,10 +7,9 @@ import "models"
 Item {
     id: main
 
-    property var objectStates: ({
-    })
-    property var objectInfos: ({
-    })
+    // Keyed by names that may come from the supply: no prototype to hit.
+    property var objectStates: Object.create(null)
+    property var objectInfos: Object.create(null)
     property string currentView: ""
     property string previousView: "ChannelList"
     property var currentViewParams: ({
@@ -109,6 +108,12 @@ Item {
     signal alert(string type, string message, string state)
     signal configChanged()
 
+    // A table's own entry only: names from the supply such as "constructor"
+    // must not find the object's inherited members.
+    function ownValue(table, key) {
+        return Object.prototype.hasOwnProperty.call(table, key) ? table[key] : undefined;
+    }
+
     function changeView(view, params, keepPrevious) {
         if (params === undefined || params === null)
             params = {
@@ -157,7 +162,7 @@ Item {
             params = {
         };
 
-        const target = viewCommands[name];
+        const target = ownValue(viewCommands, name);
         if (target !== undefined) {
             changeView(target[0], target[1]);
             return ;
@@ -356,14 +361,14 @@ Item {
             return value;
 
         let factor = 1;
-        const source = unitScales[sourceUnit];
+        const source = ownValue(unitScales, sourceUnit);
         if (source !== undefined)
             factor /= source;
         else if (String(sourceUnit).endsWith("A"))
             factor /= 1e+06;
         else
             console.warn("!! unknown source unit: " + sourceUnit, "value: " + value);
-        const target = unitScales[targetUnit];
+        const target = ownValue(unitScales, targetUnit);
         if (target !== undefined)
             factor *= target;
         else
@@ -488,7 +493,7 @@ Item {
 
         const value = getItemValue(path, item)[1];
         if (item === "Status.runningState") {
-            const leds = runningStateLeds[value];
+            const leds = ownValue(runningStateLeds, value);
             if (leds === undefined)
                 return ;
 

@@ -6,8 +6,8 @@ Item {
     id: root
 
     // Alert type -> {text, state}, in the order the types were first added.
-    property var messages: ({
-    })
+    // Types come from the supply, so the table has no prototype to hit.
+    property var messages: Object.create(null)
 
     function add(type, text, errorState) {
         if (!text && !errorState) {
@@ -23,7 +23,7 @@ Item {
     }
 
     function remove(type) {
-        if (!messages.hasOwnProperty(type))
+        if (!(type in messages))
             return ;
 
         delete messages[type];

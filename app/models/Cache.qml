@@ -1,14 +1,14 @@
 import QtQuick 2.12
 
 // The values the supply reported, with a short history per item. Paths and
-// item names are plain object keys, so iteration follows first-stored order
+// item names are keys of objects without prototype, so any name the supply
+// sends is stored as itself; iteration follows first-stored order
 // (integer-like paths such as "0" first, as script objects order them).
 QtObject {
     id: cache
 
     property int maxItemCacheSize: 100
-    property var itemCache: ({
-    })
+    property var itemCache: Object.create(null)
     property var waitList: []
 
     signal updated(string identifier)
@@ -17,8 +17,7 @@ QtObject {
         deleteInWaitlist(path + item);
         let items = itemCache[path];
         if (items === undefined) {
-            items = {
-            };
+            items = Object.create(null);
             itemCache[path] = items;
         }
         let entries = items[item];

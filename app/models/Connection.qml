@@ -17,6 +17,10 @@ Item {
     property string ticket: ""
     property string comState: ""
     property string comInfo: ""
+    // Switching and clearing writes older than this when the link returns
+    // are not sent: the operator meant them for a moment long past.
+    readonly property int maxCommandAge: 5000
+    readonly property var switchingItems: ["Control.on", "Control.emergency", "Control.clearAll", "Control.setValuesReset", "Control.factoryReset", "Control.factorySystemReset"]
 
     signal itemChanged(string path, string item, string value, string unit, string time)
     signal connectionStatusChanged(string adapter, string status)
@@ -25,6 +29,8 @@ Item {
     signal usbFileListChanged(var fileList)
     signal firmwareUpdateActive(bool status)
     signal error(string type, string message)
+    // Logged in; the queue goes out when this returns, so it may be added to.
+    signal loggedIn()
 
     function getComState() {
         return comState;
@@ -51,13 +57,17 @@ Item {
 
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("login")));
             comInfo = "logging in";
+            loginTimeout.restart();
             break;
         case "logout":
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("logout")));
             comInfo = "logging out";
             break;
         case "connected":
+            loginTimeout.stop();
+            dropOldCommands();
             queueStartBatch();
+            loggedIn();
             sendQueue();
             comInfo = main.appMode === "Zandor" ? main.getConfigValue("ethernet/ip") : ip;
             getConfiguration();
@@ -120,7 +130,7 @@ Item {
         if (item === undefined || item === "")
             return false;
 
-        queue.push({
+        const packet = {
             "c": command,
             "p": {
                 "p": {
@@ -132,7 +142,33 @@ Item {
                 "v": value === undefined ? "" : value,
                 "u": unit === undefined ? "" : unit
             }
+        };
+        // Not enumerable: the time stays off the wire.
+        Object.defineProperty(packet, "queuedAt", {
+            "value": Date.now(),
+            "writable": true
         });
+        queue.push(packet);
+    }
+
+    function isSwitching(packet) {
+        return packet.c === "setItem" && (switchingItems.includes(packet.p.i) || /^(Event|Error)\./.test(packet.p.i));
+    }
+
+    function dropOldCommands() {
+        const now = Date.now();
+        const dropped = [];
+        queue = queue.filter(function(packet) {
+            const old = isSwitching(packet) && now - packet.queuedAt > maxCommandAge;
+            if (old)
+                dropped.push([packet.p.p.l, packet.p.p.a, packet.p.p.c].filter(Boolean).join(".") + " " + packet.p.i + "=" + packet.p.v);
+
+            return !old;
+        });
+        if (dropped.length > 0) {
+            console.warn("Connection: not sending commands queued too long ago: " + dropped.join(", "));
+            error("warning", "NOT SENT, QUEUED OVER 5 S WHILE OFFLINE: " + dropped.join(", "));
+        }
     }
 
     function sendQueue() {
@@ -235,11 +271,21 @@ Item {
 
     // Standard base64 of UTF-8 text; null when it is not that (the
     // engine's decoder would skip bad characters and mend bad bytes).
+    // Line breaks, blanks and missing padding are accepted as peers send them.
     function decodeBase64(text) {
-        if (typeof text !== "string" || text.length % 4 !== 0 || !/^[A-Za-z0-9+\/]*={0,2}$/.test(text))
+        if (typeof text !== "string")
             return null;
 
-        const decoded = Qt.atob(text);
+        let compact = text.replace(/[ \t\r\n]/g, "");
+        if (!/^[A-Za-z0-9+\/]*={0,2}$/.test(compact))
+            return null;
+
+        compact = compact.replace(/=+$/, "");
+        if (compact.length % 4 === 1)
+            return null;
+
+        compact += "==".substring(0, (4 - compact.length % 4) % 4);
+        const decoded = Qt.atob(compact);
         return decoded.includes("\ufffd") ? null : decoded;
     }
 
@@ -382,6 +428,22 @@ Item {
         interval: 1000 * connection.retry
         repeat: false
         onTriggered: connection.changeComState("connecting")
+    }
+
+    // A service that takes the socket but never answers the login.
+    Timer {
+        id: loginTimeout
+
+        interval: 5000 * connection.retry
+        repeat: false
+        onTriggered: {
+            if (connection.comState !== "login")
+                return ;
+
+            console.warn("Connection: no answer to the login, closing to try again");
+            // The close is retried like any other.
+            socket.active = false;
+        }
     }
 
     Timer {

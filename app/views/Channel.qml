@@ -65,6 +65,12 @@ Item {
         return record[1] + separator + record[2];
     }
 
+    // A value not read since the link came back is drawn dimmed.
+    function show(field, item) {
+        field.text = valueText(item, " ");
+        field.opacity = main.isItemCurrent(cID, item) ? 1 : main.staleOpacity;
+    }
+
     function outputModeText(voltage) {
         const number = Number(voltage);
         if (!isFinite(number)) {
@@ -90,22 +96,26 @@ Item {
             command("removeAlert", {
             "type": emergencyType
         });
-        vmeas.text = valueText("Status.voltageMeasure", " ");
-        vset.text = valueText("Control.voltageSet", " ");
-        imeas.text = valueText("Status.currentMeasure", " ");
-        iset.text = valueText("Control.currentSet", " ");
+        show(vmeas, "Status.voltageMeasure");
+        show(vset, "Control.voltageSet");
+        show(imeas, "Status.currentMeasure");
+        show(iset, "Control.currentSet");
         const running = value("Status.runningState");
-        chStatus.state = running;
+        // Read always: the switch acts on it whatever the running state.
+        const on = value("Control.on");
         if (running === "off")
-            chStatusText.text = value("Control.on") === "1" ? "ON" : "OFF";
+            chStatusText.text = on === "1" ? "ON" : "OFF";
         else
             chStatusText.text = runningStateTexts.hasOwnProperty(running) ? runningStateTexts[running] : "";
-        if (value("Status.constantVoltage") === "1")
-            chMode.state = "cv";
-        else if (value("Status.constantCurrent") === "1")
-            chMode.state = "cc";
-        else
-            chMode.state = "";
+        // A last known state keeps its text but never the colour of a live one.
+        const live = main.isItemCurrent(cID, "Status.runningState");
+        chStatus.state = live ? running : "";
+        chStatusText.opacity = live ? 1 : main.staleOpacity;
+        const cv = value("Status.constantVoltage");
+        const cc = value("Status.constantCurrent");
+        chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
+        const modeLive = main.isItemCurrent(cID, "Status.constantVoltage") && main.isItemCurrent(cID, "Status.constantCurrent");
+        chModeText.opacity = modeLive ? 1 : main.staleOpacity;
         chPol.state = value("Setup.outputPolarity");
         const voltageMode = value("Status.voltageMode");
         if (voltageMode !== "")
@@ -775,20 +785,12 @@ Item {
 
     }
 
-    Rectangle {
+    Veil {
         id: blur
 
         objectName: "blur"
-        width: 480
-        height: 282
-        color: "#000000"
-        opacity: 0.6
-        visible: !main.connected
-
-        MouseArea {
-            anchors.fill: parent
-        }
-
+        // Over the chart, under the wheel and the bars.
+        z: 16
     }
 
     Messages {

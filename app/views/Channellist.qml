@@ -308,20 +308,10 @@ Item {
         objectName: "messages"
     }
 
-    Rectangle {
+    Veil {
         id: blur
 
         objectName: "blur"
-        width: 480
-        height: 282
-        color: "#000000"
-        opacity: 0.6
-        visible: !main.connected
-
-        MouseArea {
-            anchors.fill: parent
-        }
-
     }
 
     Topbar {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -184,7 +185,7 @@ void Supply::defineItems(double cycleTimeMs)
         m_items.define(path, "Control.voltageRampspeedDown", "0", "V/s");
         m_items.define(path, "Control.currentRampspeedUp", "0", "mA/s");
         m_items.define(path, "Control.currentRampspeedDown", "0", "mA/s");
-        m_items.define(path, "Status.voltageMeasure", "0.0", "V");
+        m_items.define(path, "Status.voltageMeasure", "0.000", "V");
         m_items.define(path, "Status.currentMeasure", "0.00000", "mA");
         m_items.define(path, "Status.voltageNominal", format(HardwareVoltageLimit), "V");
         m_items.define(path, "Status.currentNominal", format(HardwareCurrentLimit), "mA");
@@ -422,6 +423,9 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
     } else if (item == QLatin1String("Control.emergency")) {
         error = checkSwitch(item, number);
     } else if (item == QLatin1String("Control.voltageSet")) {
+        // A negative channel also takes its set value with the output's sign.
+        if (number < 0 && m_channels.at(channel).polarity == QLatin1String("n"))
+            number = -number;
         error = checkRange(item, number, 0, m_items.number(path, "Status.voltageLimit"), unit);
     } else if (item == QLatin1String("Control.currentSet")) {
         error = checkRange(item, number, 0, m_items.number(path, "Status.currentLimit"), unit);
@@ -596,20 +600,22 @@ void Supply::step(double ms)
         }
 
         const double sign = c.polarity == QLatin1String("n") ? -1 : 1;
-        // Measurements at 0.1 V and 10 nA with a little noise; the noise
-        // never shows a ramp above the value it heads for.
-        const double ceiling = std::max(c.ramp, m_items.number(path, "Control.voltageSet"));
+        // Measurements at 1 mV and 10 nA with a little noise, so that even an
+        // idle output shows a live reading; the noise never shows a ramp
+        // above the value it heads for.
+        const double ceiling = on || c.ramp > 0
+                ? std::max(c.ramp, m_items.number(path, "Control.voltageSet"))
+                : std::numeric_limits<double>::max();
         const double measured
-                = roundNotAbove(std::max(0.0, voltage + noise(0.01 + voltage * 2e-6)), ceiling, 1);
-        m_items.set(path, "Status.voltageMeasure", fixed(sign * measured, 1));
+                = roundNotAbove(std::max(0.0, voltage + noise(0.01 + voltage * 2e-6)), ceiling, 3);
+        m_items.set(path, "Status.voltageMeasure", fixed(sign * measured, 3));
         // Small current set values switch the meter into its low current
-        // range, which resolves 0.1 nA.
+        // range, which is quieter; readings keep 10 nA so they fit the panel.
         const bool lowRange = m_items.number(path, "Control.currentSet")
                 <= c.currentMode * 1000 * LowCurrentRangeShare;
         m_items.set(path, "Status.lowCurrentRange", lowRange ? "1" : "0");
         m_items.set(path, "Status.currentMeasure",
-                    lowRange ? fixed(sign * std::max(0.0, current + noise(2e-7)), 7)
-                             : fixed(sign * std::max(0.0, current + noise(2e-5)), 5));
+                    fixed(sign * std::max(0.0, current + noise(lowRange ? 5e-6 : 2e-5)), 5));
 
         const bool nowOn = m_items.value(path, "Control.on") == QLatin1String("1");
         const bool outputOn = nowOn || c.ramp > 0;

@@ -21,7 +21,6 @@ public:
 
     ItemModel &items() { return m_items; }
     int cycleTime() const;
-    bool channelOn(int channel) const;
     bool anyChannelOn() const;
 
     // Writes one item as a client asks; returns an error text, empty on success.
@@ -52,6 +51,7 @@ private:
     };
 
     void defineItems(double cycleTimeMs);
+    bool channelOn(int channel) const;
     void applyConfiguration();
     Channel configuredChannel(const ConfigStore &config, int channel) const;
     void updateLimits(int channel);

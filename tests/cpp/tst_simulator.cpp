@@ -542,10 +542,15 @@ void tst_Simulator::items_data()
                                    << "Control.voltageSet" << QJsonValue("6000.001") << "V"
                                    << "0"
                                    << "V" << false;
-    row("negative voltage") << "0.0.1"
-                            << "Control.voltageSet" << QJsonValue("-5") << "V"
-                            << "0"
-                            << "V" << false;
+    row("negative voltage, negative channel")
+            << "0.0.1"
+            << "Control.voltageSet" << QJsonValue("-0500.000") << "V"
+            << "500"
+            << "V" << true;
+    row("negative voltage, positive channel") << "0.0.0"
+                                              << "Control.voltageSet" << QJsonValue("-5") << "V"
+                                              << "0"
+                                              << "V" << false;
     row("current in µA") << "0.0.0"
                          << "Control.currentSet" << QJsonValue("500") << "µA"
                          << "0.5"
@@ -832,18 +837,20 @@ void tst_Simulator::rampNeverExceedsSetValue()
             supply.step(50);
             const double measured = magnitude(supply.items().value(path, "Status.voltageMeasure"));
             QVERIFY2(measured <= set.toDouble(), qPrintable(QString::number(measured)));
-            QVERIFY(measured >= previous);
+            // Rising while it ramps; settled, the noise may go either way.
+            if (supply.items().value(path, "Status.runningState") == "info")
+                QVERIFY(measured >= previous);
             previous = measured;
         }
         QCOMPARE(supply.items().value(path, "Status.runningState"), QString("ok"));
-        QVERIFY(previous > set.toDouble() - 0.1);
+        QVERIFY2(previous > set.toDouble() - 0.05, qPrintable(QString::number(previous)));
     }
 }
 
 void tst_Simulator::noNegativeZero()
 {
     // Negative channels, outputs at and near zero, ramps down to zero: the
-    // noise and the sign must never show as "-0.0".
+    // noise and the sign must never show as "-0.000".
     const QRegularExpression negativeZero("^-0(\\.0*)?$");
     for (quint32 seed = 1; seed <= 20; ++seed) {
         ConfigStore config(4, 10);
@@ -871,20 +878,18 @@ void tst_Simulator::lowCurrentRange_data()
 {
     QTest::addColumn<QString>("currentSet"); // µA; the mode has 4 mA
     QTest::addColumn<QString>("range");
-    QTest::addColumn<int>("decimals");
     QTest::newRow("1 % of the mode") << "40"
-                                     << "1" << 7;
+                                     << "1";
     QTest::newRow("above 1 %") << "41"
-                               << "0" << 5;
+                               << "0";
     QTest::newRow("full") << "4000"
-                          << "0" << 5;
+                          << "0";
 }
 
 void tst_Simulator::lowCurrentRange()
 {
     QFETCH(QString, currentSet);
     QFETCH(QString, range);
-    QFETCH(int, decimals);
     ConfigStore config(4, 10);
     Supply supply(4, 5, 50, &config);
     const QString path = Supply::channelPath(1);
@@ -895,10 +900,10 @@ void tst_Simulator::lowCurrentRange()
     for (int i = 0; i < 10; ++i)
         supply.step(50);
     QCOMPARE(supply.items().value(path, "Status.lowCurrentRange"), range);
-    // 100 V into 20 MOhm: 5 µA, at the range's resolution.
+    // 100 V into 20 MOhm: 5 µA, at 10 nA as in the normal range.
     const QString current = supply.items().value(path, "Status.currentMeasure");
-    QCOMPARE(current.section('.', 1).size(), decimals);
-    QVERIFY2(qAbs(current.toDouble() + 0.005) < 1e-4, qPrintable(current));
+    QCOMPARE(current.section('.', 1).size(), 5);
+    QVERIFY2(qAbs(current.toDouble() + 0.005) < 3e-5, qPrintable(current));
 }
 
 void tst_Simulator::emergencySwitchesOff()

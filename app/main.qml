@@ -35,6 +35,7 @@ Item {
     property int fontDefaultSize: appMode === "Zandor" ? 11 : 12
     property var displayTimer
     property bool displayIsOn: true
+    property string refusedStandby: ""
     property var configFilesOnUsb
     property color text_edit: "#ff6600"
     property color text_color: "#ffffff"
@@ -407,7 +408,9 @@ Item {
         if (!config.setProperty(propertyName, value))
             return ;
 
-        config.saveConfiguration();
+        if (!config.saveConfiguration())
+            alert("error", "THE CONFIGURATION COULD NOT BE SAVED", "error");
+
         lumaConnection.setConfiguration(config.getConfiguration());
     }
 
@@ -491,9 +494,21 @@ Item {
         return info === undefined ? "" : info;
     }
 
+    // Standby in whole minutes, up to a week; anything else leaves the
+    // display on, and is logged once per value.
+    function standbyMinutes() {
+        const text = getConfigValue("hardwareConfig/device@id=0-0/@displayStandby");
+        const valid = /^[0-9]{1,5}$/.test(text) && Number(text) <= 7 * 24 * 60;
+        if (!valid && text !== "" && text !== refusedStandby)
+            console.warn("ignoring the display standby \"" + text.substring(0, 40) + "\": not whole minutes from 0 to 10080");
+
+        refusedStandby = valid ? "" : text;
+        return valid ? Number(text) : 0;
+    }
+
     // Returns false when this call only switched the display back on.
     function resetDisplayTimer() {
-        const standby = Number(getConfigValue("hardwareConfig/device@id=0-0/@displayStandby")) * 1000 * 60;
+        const standby = standbyMinutes() * 1000 * 60;
         cancelDelay(displayTimer);
         displayTimer = undefined;
         if (standby > 0)
@@ -625,7 +640,10 @@ Item {
     }
 
     function receiveConfiguration(xml) {
-        config.setConfiguration(xml);
+        // A refused text leaves the store, and all read from it, as it was.
+        if (!config.setConfiguration(xml))
+            return ;
+
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
         setComponent("topBar", {
             "deviceName": deviceName

@@ -21,6 +21,13 @@ Item {
     // are not sent: the operator meant them for a moment long past.
     readonly property int maxCommandAge: 5000
     readonly property var switchingItems: ["Control.on", "Control.emergency", "Control.clearAll", "Control.setValuesReset", "Control.factoryReset", "Control.factorySystemReset"]
+    // Far beyond what a real supply sends; larger input is refused whole so
+    // that one frame or value cannot stall the interface or fill the memory.
+    // A configuration frame may be as large as the largest configuration
+    // the store takes (2 MiB of XML, base64-encoded).
+    readonly property int maxFrameLength: 1024 * 1024
+    readonly property int maxConfigurationFrameLength: 3 * 1024 * 1024
+    readonly property int maxTextLength: 4096
 
     signal itemChanged(string path, string item, string value, string unit, string time)
     signal connectionStatusChanged(string adapter, string status)
@@ -57,14 +64,14 @@ Item {
 
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("login")));
             comInfo = "logging in";
-            loginTimeout.restart();
+            handshakeTimeout.restart();
             break;
         case "logout":
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("logout")));
             comInfo = "logging out";
             break;
         case "connected":
-            loginTimeout.stop();
+            handshakeTimeout.stop();
             dropOldCommands();
             queueStartBatch();
             loggedIn();
@@ -108,6 +115,7 @@ Item {
     }
 
     function openSocket() {
+        handshakeTimeout.restart();
         socket.active = false;
         socket.active = true;
         const url = "ws://" + ip + ":" + port;
@@ -289,8 +297,26 @@ Item {
         return decoded.includes("\ufffd") ? null : decoded;
     }
 
+    // Received text as it may appear in the log.
+    function clip(text) {
+        return text.length <= 200 ? text : text.substring(0, 200) + "... (" + text.length + " characters)";
+    }
+
+    function tooLarge(msg) {
+        if (msg.length <= maxFrameLength)
+            return false;
+
+        // Only a configuration, an object, may exceed the frame limit.
+        return msg.length > maxConfigurationFrameLength || comState !== "connected" || !/^\s*\{/.test(msg.substring(0, 16));
+    }
+
     function handleMessage(msg) {
         checkConnection.stop();
+        if (tooLarge(msg)) {
+            console.warn("Connection: dropped a frame of " + msg.length + " characters");
+            checkConnection.start();
+            return ;
+        }
         let parsed;
         try {
             parsed = JSON.parse(msg);
@@ -315,6 +341,8 @@ Item {
         } else if (comState === "connected") {
             if (isObject && !Array.isArray(parsed) && parsed.file === "lumaConfig.xml")
                 receiveConfiguration(parsed.d);
+            else if (msg.length > maxFrameLength)
+                console.warn("Connection: dropped a frame of " + msg.length + " characters that is no configuration");
             else if (Array.isArray(parsed))
                 handleBatch(parsed);
         }
@@ -353,6 +381,10 @@ Item {
         return typeof value === "string";
     }
 
+    function isShortText(value) {
+        return isText(value) && value.length <= maxTextLength;
+    }
+
     function processIncomingPacket(packet) {
         if (packet === null || typeof packet !== "object" || !isText(packet.e)) {
             console.warn("Connection: dropped a packet without an event name");
@@ -369,10 +401,14 @@ Item {
                 console.warn("Connection: dropped a \"" + packet.e + "\" event without a text");
                 return ;
             }
+            if (packet.v.length > maxTextLength) {
+                console.warn("Connection: dropped a \"" + packet.e + "\" event of " + packet.v.length + " characters");
+                return ;
+            }
             error(packet.e, packet.v);
             break;
         case "fileList":
-            if (!Array.isArray(packet.d) || !packet.d.every(isText)) {
+            if (!Array.isArray(packet.d) || !packet.d.every(isShortText)) {
                 console.warn("Connection: dropped a file list that is not a list of names");
                 return ;
             }
@@ -384,7 +420,13 @@ Item {
     function handleItemUpdate(d) {
         const valid = d !== null && typeof d === "object" && isText(d.i) && d.i !== "" && isText(d.v) && d.p !== null && typeof d.p === "object" && isText(d.p.l) && isText(d.p.a) && isText(d.p.c) && (d.u === undefined || isText(d.u)) && (d.t === undefined || isText(d.t));
         if (!valid) {
-            console.warn("Connection: dropped an item update with missing or mistyped fields: " + JSON.stringify(d));
+            console.warn("Connection: dropped an item update with missing or mistyped fields: " + clip(String(JSON.stringify(d))));
+            return ;
+        }
+        if (![d.i, d.v, d.p.l, d.p.a, d.p.c, d.u, d.t].every(function(text) {
+            return text === undefined || text.length <= maxTextLength;
+        })) {
+            console.warn("Connection: dropped an item update with a text over " + maxTextLength + " characters: " + clip(d.p.l + "." + d.p.a + "." + d.p.c + " " + d.i));
             return ;
         }
         let path = d.p.l;
@@ -430,19 +472,22 @@ Item {
         onTriggered: connection.changeComState("connecting")
     }
 
-    // A service that takes the socket but never answers the login.
+    // One clock for the handshake: a socket that does not open, or a login
+    // that is not answered, within 5 s is given up and tried anew.
     Timer {
-        id: loginTimeout
+        id: handshakeTimeout
 
         interval: 5000 * connection.retry
         repeat: false
         onTriggered: {
-            if (connection.comState !== "login")
+            if (connection.comState === "login") {
+                console.warn("Connection: no answer to the login, closing to try again");
+                // The close is retried like any other.
+                socket.active = false;
                 return ;
-
-            console.warn("Connection: no answer to the login, closing to try again");
-            // The close is retried like any other.
-            socket.active = false;
+            }
+            console.warn("Connection: no answer to the connection attempt in " + interval + " ms, trying again");
+            connection.changeComState("connecting");
         }
     }
 
@@ -459,13 +504,14 @@ Item {
 
         onTextMessageReceived: {
             if (connection.debug)
-                console.log(message);
+                console.log(connection.clip(message));
 
             connection.handleMessage(message);
         }
         onStatusChanged: {
             switch (status) {
             case WebSocket.Open:
+                handshakeTimeout.stop();
                 if (connection.debug)
                     console.log("LUMAclient WebSocket OPEN");
 

@@ -10,8 +10,51 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <QTextStream>
+#include <QXmlStreamReader>
 
 namespace {
+
+// Far beyond any real configuration. Deeper or larger text is refused before
+// it reaches the DOM, whose recursion a deeply nested document exhausts.
+constexpr int maxDepth = 64;
+constexpr qint64 maxSize = 2 * 1024 * 1024;
+
+// Reads text (a string, or bytes with their declared encoding) into a DOM
+// document; on failure says why.
+template<typename Text>
+bool parseConfiguration(const Text &text, QDomDocument *document, QString *error)
+{
+    QXmlStreamReader reader(text);
+    // As the DOM reads it below: prefixes are part of the names.
+    reader.setNamespaceProcessing(false);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > maxDepth) {
+            *error = QStringLiteral("nested deeper than %1 levels (line %2, column %3)")
+                             .arg(QString::number(maxDepth), QString::number(reader.lineNumber()),
+                                  QString::number(reader.columnNumber()));
+            return false;
+        }
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    if (reader.hasError()) {
+        *error = QStringLiteral("%1 (line %2, column %3)")
+                         .arg(reader.errorString(), QString::number(reader.lineNumber()),
+                              QString::number(reader.columnNumber()));
+        return false;
+    }
+    QString message;
+    int line = 0;
+    int column = 0;
+    if (!document->setContent(text, false, &message, &line, &column)) {
+        *error = QStringLiteral("%1 (line %2, column %3)")
+                         .arg(message, QString::number(line), QString::number(column));
+        return false;
+    }
+    return true;
+}
 
 QDomElement configRoot(const QDomDocument &document)
 {
@@ -101,11 +144,14 @@ QString Config::getConfiguration() const
 
 bool Config::setConfiguration(const QString &xml)
 {
+    if (xml.size() > maxSize)
+        return refuse(QStringLiteral("%1 characters, more than %2").arg(xml.size()).arg(maxSize));
+    QDomDocument parsed;
     QString error;
-    int line = 0;
-    int column = 0;
-    const bool ok = m_document.setContent(xml, false, &error, &line, &column);
-    return acceptParsed(ok, error, line, column);
+    if (!parseConfiguration(xml, &parsed, &error))
+        return refuse(error);
+    adopt(parsed);
+    return true;
 }
 
 bool Config::saveConfiguration()
@@ -120,6 +166,8 @@ bool Config::saveConfiguration()
         m_document.save(stream, 1);
     }
     QSaveFile file(m_fileName);
+    // Where no file can be made beside it, the old one is overwritten in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         qDebug() << "Config::Could not open configuration file";
         return false;
@@ -139,12 +187,15 @@ bool Config::loadConfiguration()
         qDebug() << "Config::Could not open configuration file";
         return false;
     }
+    if (file.size() > maxSize)
+        return refuse(QStringLiteral("%1 bytes, more than %2").arg(file.size()).arg(maxSize));
     // Parsed from the bytes so the encoding declared in the file is honoured.
+    QDomDocument parsed;
     QString error;
-    int line = 0;
-    int column = 0;
-    const bool ok = m_document.setContent(file.readAll(), false, &error, &line, &column);
-    return acceptParsed(ok, error, line, column);
+    if (!parseConfiguration(file.readAll(), &parsed, &error))
+        return refuse(error);
+    adopt(parsed);
+    return true;
 }
 
 QString Config::getProperty(const QString &propertyName) const
@@ -174,7 +225,16 @@ bool Config::setProperty(const QString &property, const QString &value)
             namesValid = false;
     }
     if (!namesValid) {
-        qWarning().noquote() << "Config::Invalid element or attribute name in " + property;
+        qWarning().noquote() << "Config::Invalid element or attribute name in "
+                        + property.left(300);
+        return false;
+    }
+    // Each element segment may add a level; the document must stay readable.
+    const int levels = segments.size() - (isAttribute ? 1 : 0);
+    if (levels >= maxDepth) {
+        qWarning().noquote() << QStringLiteral(
+                                        "Config::Path of %1 levels is too deep, not setting it")
+                                        .arg(levels);
         return false;
     }
 
@@ -207,16 +267,18 @@ int Config::getNumberOfChildren(const QString &propertyName, const QString &chil
     return count;
 }
 
-bool Config::acceptParsed(bool ok, const QString &error, int line, int column)
+bool Config::refuse(const QString &reason)
 {
-    if (!ok) {
-        qWarning().noquote()
-                << QStringLiteral("Config::Could not parse configuration: %1 (line %2, column %3)")
-                           .arg(error, QString::number(line), QString::number(column));
-        // Whatever a failed parse left behind is no configuration.
-        m_document.clear();
-    }
+    // A bad text must not cost the good configuration already held.
+    qWarning().noquote() << QStringLiteral("Config::Could not parse configuration: %1; keeping the "
+                                           "previous one")
+                                    .arg(reason.left(300));
+    return false;
+}
+
+void Config::adopt(const QDomDocument &document)
+{
+    m_document = document;
     // Emitted once the new document is in place, so readers see it.
     emit configurationChanged();
-    return ok;
 }

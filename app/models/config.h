@@ -29,7 +29,8 @@ signals:
     void configurationChanged();
 
 private:
-    bool acceptParsed(bool ok, const QString &error, int line, int column);
+    bool refuse(const QString &reason);
+    void adopt(const QDomDocument &document);
 
     QDomDocument m_document;
     const QString m_fileName = QStringLiteral("lumaConfiguration.xml");

@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 class tst_ButtonWorker : public QObject
 {
     Q_OBJECT
@@ -15,6 +19,7 @@ private Q_SLOTS:
     void pressAndRelease_data();
     void pressAndRelease();
     void missingGpioIsExported();
+    void exportedKeyIsFelt();
     void unreadableKeyStaysSilent();
     void stopEndsThreadPromptly();
 
@@ -114,6 +119,50 @@ void tst_ButtonWorker::missingGpioIsExported()
     // Still missing after the export: that key is dead, the others work.
     setValue(6, "0");
     QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList { "pressed home_bt" }, 1000);
+}
+
+// Whether a thread of this process waits in opening a file.
+static bool threadWaitsInOpen()
+{
+    const QStringList tasks
+            = QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &task : tasks) {
+        const QByteArray call = readFile(QStringLiteral("/proc/self/task/%1/syscall").arg(task));
+        if (call.startsWith("257 ") || call.startsWith("2 "))
+            return true;
+    }
+    return false;
+}
+
+// As with the kernel, the line's value file appears only once the line is
+// exported: the worker must open it again then, and feel the key.
+void tst_ButtonWorker::exportedKeyIsFelt()
+{
+    QDir(gpioDir(40)).removeRecursively();
+    const QByteArray exportFile
+            = QFile::encodeName(m_root + QLatin1String("/sys/class/gpio/export"));
+    QVERIFY(QFile::remove(QFile::decodeName(exportFile)));
+    QCOMPARE(mkfifo(exportFile.constData(), 0600), 0);
+
+    // The worker waits in opening the export until it is read here.
+    startWorker();
+    QTRY_VERIFY_WITH_TIMEOUT(threadWaitsInOpen(), 2000);
+    QVERIFY(QDir().mkpath(gpioDir(40)));
+    writeFile(gpioDir(40) + QLatin1String("/value"), "1\n");
+    const int exported = ::open(exportFile.constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(exported >= 0);
+    QByteArray written;
+    char buffer[16];
+    ssize_t n;
+    while ((n = ::read(exported, buffer, sizeof buffer)) > 0)
+        written.append(buffer, int(n));
+    ::close(exported);
+    QCOMPARE(written, QByteArray("40"));
+
+    setValue(40, "0");
+    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList { "pressed rt_bt" }, 1000);
+    setValue(40, "1");
+    QTRY_COMPARE_WITH_TIMEOUT(m_events, QStringList({ "pressed rt_bt", "released rt_bt" }), 1000);
 }
 
 void tst_ButtonWorker::unreadableKeyStaysSilent()

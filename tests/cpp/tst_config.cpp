@@ -11,7 +11,10 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +91,15 @@ QString canonical(const QDomNode &node)
     for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling())
         result += canonical(child);
     return result + QLatin1String("</") + element.tagName() + QLatin1Char('>');
+}
+
+// A configuration of version 9 with the given levels below the root, padded
+// by a comment.
+QString nested(int levels, int padding = 0)
+{
+    return "<lumaConfig version=\"9\"><hardwareConfig/>" + QString("<a>").repeated(levels)
+            + QString("</a>").repeated(levels) + "<!--" + QString(padding, QLatin1Char(' '))
+            + "--></lumaConfig>";
 }
 
 QString canonical(const QString &xml)
@@ -181,7 +193,9 @@ private slots:
     void saveOntoDirectory();
     void failedSaveKeepsOldFile();
     void loadMissingFile();
+    void loadMalformedFile_data();
     void loadMalformedFile();
+    void saveInUnwritableDirectory();
 
 private:
     QTemporaryDir workDir;
@@ -412,6 +426,16 @@ void tst_Config::setProperty_data()
                                           << "1" << false << writeBase;
     QTest::newRow("attribute name with quote") << "hardwareConfig/@a\"b"
                                                << "1" << false << writeBase;
+
+    // The root and 63 levels below it make a document that still reads back.
+    QTest::newRow("path of 63 levels")
+            << QString("x/").repeated(63) + "@a"
+            << "1" << true
+            << edit(writeBase, "</lumaConfig>",
+                    QString("<x>").repeated(62) + "<x a=\"1\"/>" + QString("</x>").repeated(62)
+                            + "</lumaConfig>");
+    QTest::newRow("path of 64 levels") << QString("x/").repeated(64) + "@a"
+                                       << "1" << false << writeBase;
 }
 
 void tst_Config::setProperty()
@@ -482,6 +506,11 @@ void tst_Config::setConfiguration_data()
     QTest::newRow("truncated") << "<lumaConfig version=\"9\"><hardwareConfig/>" << false;
     QTest::newRow("not XML") << "version=9" << false;
     QTest::newRow("empty text") << "" << false;
+    QTest::newRow("64 levels") << nested(63) << true;
+    QTest::newRow("65 levels") << nested(64) << false;
+    QTest::newRow("20000 levels") << nested(20000) << false;
+    QTest::newRow("within the size limit") << nested(1, 2 * 1024 * 1024 - 100) << true;
+    QTest::newRow("over the size limit") << nested(1, 2 * 1024 * 1024) << false;
 }
 
 void tst_Config::setConfiguration()
@@ -495,23 +524,32 @@ void tst_Config::setConfiguration()
     connect(&config, &Config::configurationChanged, this,
             [&] { seen << config.getConfiguration(); });
 
+    const QString before = config.getConfiguration();
     {
         MessageLog log;
         QCOMPARE(config.setConfiguration(xml), parsed);
         QCOMPARE(MessageLog::lines().size(), parsed ? 0 : 1);
         if (!parsed)
             QVERIFY2(MessageLog::lines().first().contains(
-                             QRegularExpression("line \\d+, column \\d+")),
-                     qPrintable(MessageLog::lines().first()));
+                             QRegularExpression("line \\d+, column \\d+|more than \\d+"))
+                             && MessageLog::lines().first().size() < 400,
+                     qPrintable(MessageLog::lines().first().left(400)));
     }
 
-    // Notified once, after the new document is in place.
-    QCOMPARE(seen.size(), 1);
+    // Notified once, after the new document is in place; a refused text
+    // leaves the previous document and says nothing.
+    QCOMPARE(seen.size(), parsed ? 1 : 0);
+    if (!parsed) {
+        QCOMPARE(config.getConfiguration(), before);
+        return;
+    }
     QCOMPARE(seen.first(), config.getConfiguration());
-    QCOMPARE(config.getProperty("@version"), parsed ? QStringLiteral("9") : QString());
-    QCOMPARE(config.getNumberOfChildren("", "hardwareConfig"), parsed ? 1 : 0);
-    if (!parsed)
-        QCOMPARE(config.getConfiguration(), QString());
+    QCOMPARE(config.getProperty("@version"), QStringLiteral("9"));
+    QCOMPARE(config.getNumberOfChildren("", "hardwareConfig"), 1);
+    // What was taken reads back as written out.
+    Config copy;
+    QVERIFY(copy.setConfiguration(config.getConfiguration()));
+    QCOMPARE(copy.getConfiguration(), config.getConfiguration());
 }
 
 void tst_Config::saveAndLoad()
@@ -596,20 +634,63 @@ void tst_Config::loadMissingFile()
     QCOMPARE(config.getProperty("@version"), QStringLiteral("3"));
 }
 
+void tst_Config::loadMalformedFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+
+    QTest::newRow("unclosed element") << QByteArray("<lumaConfig version=\"1\"><hardwareConfig>");
+    QTest::newRow("65 levels") << nested(64).toUtf8();
+    QTest::newRow("over the size limit") << nested(1, 2 * 1024 * 1024).toUtf8();
+}
+
 void tst_Config::loadMalformedFile()
 {
+    QFETCH(QByteArray, content);
     QFile file(QString::fromLatin1(fileName));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.write("<lumaConfig version=\"1\"><hardwareConfig>") > 0);
+    QCOMPARE(file.write(content), content.size());
     file.close();
 
     Config config;
     QVERIFY(config.setConfiguration(fixture));
+    const QString before = config.getConfiguration();
+    QSignalSpy changed(&config, &Config::configurationChanged);
     MessageLog log;
     QVERIFY(!config.loadConfiguration());
     QCOMPARE(MessageLog::lines().size(), 1);
-    QCOMPARE(config.getConfiguration(), QString());
-    QCOMPARE(config.getProperty("@version"), QString());
+    QCOMPARE(changed.count(), 0);
+    QCOMPARE(config.getConfiguration(), before);
+    QCOMPARE(config.getProperty("@version"), QStringLiteral("3"));
+}
+
+// Saving replaces the file through a temporary one beside it; where none can
+// be made, the file itself is overwritten.
+void tst_Config::saveInUnwritableDirectory()
+{
+    Config config;
+    QVERIFY(config.setConfiguration(fixture));
+    QVERIFY(config.saveConfiguration());
+    QVERIFY(config.setProperty("hardwareConfig/@scope", "changed"));
+    QVERIFY(QFile::setPermissions(QDir::currentPath(),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
+                                          | QFile::ExeOther));
+    // Root writes anywhere; a user namespace of its own takes that away.
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && unshare(CLONE_NEWUSER) != 0)
+            _exit(2);
+        _exit(config.saveConfiguration() ? 0 : 1);
+    }
+    int status = -1;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(QFile::setPermissions(QDir::currentPath(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+
+    QCOMPARE(fileContent(), config.getConfiguration().toUtf8());
+    QCOMPARE(QDir::current().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList { QString::fromLatin1(fileName) });
 }
 
 QTEST_GUILESS_MAIN(tst_Config)

@@ -344,11 +344,17 @@ void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()
     QVERIFY(supply.start());
     Panel panel(supply.port(), "_PANEL_", "_PANEL_");
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
+    QElapsedTimer idle;
+    idle.start();
     QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
     // The driver reports its state with a line end.
     write("/sys/class/backlight/backlight/bl_power", "0\n");
 
+    // Counted in minutes: still on a few seconds later, off after one.
+    QTest::qWait(3000);
+    QVERIFY(panel.property("displayIsOn").toBool());
     QTRY_VERIFY_WITH_TIMEOUT(!panel.property("displayIsOn").toBool(), 65000);
+    QVERIFY2(idle.elapsed() > 55000, qPrintable(QString::number(idle.elapsed())));
     QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("1"));
 
     press(Channel2);

@@ -1,0 +1,112 @@
+// The real root screen where its surroundings fail it: a configuration that
+// cannot be read or saved, a service that accepts the connection but never
+// answers the handshake.
+#include "panel.h"
+#include "supplyprocess.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+class tst_Hostile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusedConfigurationChangesNothing();
+    void failedSaveRaisesAlert();
+    void hungHandshakeIsRetried();
+};
+
+void tst_Hostile::initTestCase()
+{
+    Panel::prepareApplication();
+}
+
+// A configuration the store refuses leaves it, and the screen, as they were;
+// a refused first one does not fix the number of channels at none.
+void tst_Hostile::refusedConfigurationChangesNothing()
+{
+    Panel panel(SupplyProcess::freePort());
+    QSignalSpy changes(panel.root(), SIGNAL(configChanged()));
+    const QString deep = QStringLiteral("<lumaConfig>") + QStringLiteral("<a>").repeated(100)
+            + QStringLiteral("</a>").repeated(100) + QStringLiteral("</lumaConfig>");
+    panel.call("receiveConfiguration", { deep });
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(panel.property("numberOfChannels").toInt(), -1);
+
+    panel.call("receiveConfiguration",
+               { "<lumaConfig><hardwareDetect><device id=\"0-0\" model=\"ZHV-4000 supply\">"
+                 "<channel id=\"0\"/><channel id=\"1\"/></device></hardwareDetect></lumaConfig>" });
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(panel.property("numberOfChannels").toInt(), 2);
+    QCOMPARE(panel.property("deviceName").toString(), QStringLiteral("ZHV-4000 sup"));
+
+    panel.call("receiveConfiguration", { "<lumaConfig><hardwareDetect>" });
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(panel.property("deviceName").toString(), QStringLiteral("ZHV-4000 sup"));
+    QCOMPARE(panel.call("getConfigNumberOfChildren", { "hardwareDetect/device@id=0-0", "channel" }),
+             QVariant(2));
+}
+
+void tst_Hostile::failedSaveRaisesAlert()
+{
+    Panel panel(SupplyProcess::freePort());
+    QSignalSpy alerts(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    panel.call(
+            "receiveConfiguration",
+            { "<lumaConfig><hardwareConfig><device id=\"0-0\"/></hardwareConfig></lumaConfig>" });
+    const QString file = QStringLiteral("lumaConfiguration.xml");
+
+    panel.call("setConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness", "80" });
+    QCOMPARE(alerts.count(), 0);
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("displayBrightness=\"80\""));
+    saved.close();
+
+    // Where the file was, a directory now stands: the save fails.
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkdir(file));
+    panel.call("setConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness", "60" });
+    QCOMPARE(alerts.count(), 1);
+    QCOMPARE(alerts.first(),
+             QVariantList({ "error", "THE CONFIGURATION COULD NOT BE SAVED", "error" }));
+    QCOMPARE(panel.call("getConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness" }),
+             QVariant("60"));
+    QVERIFY(QDir().rmdir(file));
+}
+
+void tst_Hostile::hungHandshakeIsRetried()
+{
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    QList<QTcpSocket *> held;
+    QList<qint64> arrivals;
+    QElapsedTimer clock;
+    connect(&silent, &QTcpServer::newConnection, this, [&] {
+        while (silent.hasPendingConnections()) {
+            held << silent.nextPendingConnection();
+            arrivals << clock.elapsed();
+        }
+    });
+
+    clock.start();
+    Panel panel(silent.serverPort());
+    QTRY_COMPARE_WITH_TIMEOUT(held.size(), 1, 5000);
+    // Not before the attempt has had its five seconds, then given up and made anew.
+    QTRY_VERIFY_WITH_TIMEOUT(held.size() >= 2, 9000);
+    QVERIFY2(arrivals.at(1) - arrivals.at(0) >= 4500,
+             qPrintable(QString::number(arrivals.at(1) - arrivals.at(0))));
+    QTRY_COMPARE_WITH_TIMEOUT(held.first()->state(), QAbstractSocket::UnconnectedState, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(held.size() >= 3, 9000);
+    QVERIFY(!panel.property("connected").toBool());
+}
+
+QTEST_MAIN(tst_Hostile)
+#include "tst_hostile.moc"

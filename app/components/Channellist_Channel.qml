@@ -413,6 +413,9 @@ Item {
             color: root.text_color
             font.family: font.name
             font.pixelSize: main.fontDefaultSize + 9
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -429,6 +432,9 @@ Item {
             color: root.text_color
             font.family: font.name
             font.pixelSize: main.fontDefaultSize + 9
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 

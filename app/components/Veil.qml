@@ -26,9 +26,10 @@ Item {
     }
 
     Rectangle {
-        x: 60
+        // Left of the wheel, which stays above the veil.
+        x: 10
         y: 96
-        width: 360
+        width: 340
         height: 50
         radius: 3
         color: "#cc000000"

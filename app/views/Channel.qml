@@ -561,7 +561,6 @@ Item {
                 color: controller.text_color
                 font.family: localFontBold.name
                 font.bold: true
-                font.capitalization: Font.AllUppercase
                 font.pixelSize: main.fontDefaultSize
             }
 
@@ -591,11 +590,12 @@ Item {
 
         }
 
+        // Left of the wheel's ring.
         Item {
             objectName: "badges"
-            x: 175
+            x: 165
             y: 10
-            width: 200
+            width: 190
             height: 20
 
             Badge {
@@ -603,7 +603,7 @@ Item {
 
                 objectName: "eventBadge"
                 x: 0
-                width: 100
+                width: 92
                 height: 20
                 cID: controller.cID
                 itemId: "Status.eventCounter"
@@ -617,8 +617,8 @@ Item {
                 id: errorBadge
 
                 objectName: "errorBadge"
-                x: 105
-                width: 100
+                x: 96
+                width: 92
                 height: 20
                 cID: controller.cID
                 itemId: "Status.errorCounter"
@@ -679,6 +679,9 @@ Item {
             color: controller.text_color
             font.family: localFont.name
             font.pixelSize: main.fontDefaultSize + 12
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -756,6 +759,9 @@ Item {
             color: controller.text_color
             font.family: localFont.name
             font.pixelSize: main.fontDefaultSize + 12
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -828,7 +834,8 @@ Item {
         objectName: "channelChart"
         x: -5
         y: 172
-        width: 400
+        // The current axis' labels end before the wheel's ring.
+        width: 370
         height: 87
         z: 15
         cID: controller.cID

@@ -224,7 +224,8 @@ Item {
 
             highlight: Rectangle {
                 objectName: "channelSelector"
-                x: 20
+                // Flush with the row: its accent edge stays clear of the running-state box.
+                x: 0
                 y: 3
                 width: 480
                 height: 53

@@ -141,6 +141,8 @@ TestCase {
             "Status.voltageMode": value
         })
         compare(text("chOutModeText"), data.text);
+        // Shown as written: kilovolts are "kV", not "KV".
+        compare(findChild(view, "chOutModeText").font.capitalization, Font.MixedCase);
         sameColor(findChild(view, "chOutMode").color, "#666666");
     }
 

@@ -208,6 +208,21 @@ TestCase {
         }));
     }
 
+    function test_longReadingsFitTheirFields() {
+        const path = freshPath();
+        feed(path, {
+            "Status.voltageMeasure": ["-6000.000", "V"],
+            "Status.currentMeasure": ["-0.00002", "mA"]
+        });
+        const view = makeRow(path);
+        const vmeas = part(view, "vmeas");
+        const imeas = part(view, "imeas");
+        verify(vmeas.contentWidth <= vmeas.width, vmeas.contentWidth);
+        verify(imeas.contentWidth <= imeas.width, imeas.contentWidth);
+        // Right-aligned: the current's text starts right of the voltage field.
+        verify(imeas.x + imeas.width - imeas.contentWidth >= vmeas.x + vmeas.width);
+    }
+
     function test_rejectedUpdateChangesNothing() {
         const path = freshPath();
         feed(path, {

@@ -208,8 +208,8 @@ void tst_Link::supplyRestartKeepsCache()
     panel.call("setItemValue", { "0.0.0", "Control.on", "1", "" });
     panel.call("setItemValue", { "0.0.1", "Control.on", "1", "" });
     for (const QString channel : { "0.0.0", "0.0.1" })
-        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)),
-                                  QStringLiteral("OK"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)), QStringLiteral("OK"),
+                                  10000);
     QTRY_COMPARE_WITH_TIMEOUT(panel.call("getObjectState", { "usbRemoteStatus" }).toString(),
                               QStringLiteral("off"), 5000);
 
@@ -235,8 +235,8 @@ void tst_Link::supplyRestartKeepsCache()
     QVERIFY(supply.start(supply.port()));
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
     for (const QString channel : { "0.0.0", "0.0.1" }) {
-        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)),
-                                  QStringLiteral("OFF"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)), QStringLiteral("OFF"),
+                                  5000);
         QCOMPARE(find(panel, "chStatusText", channel)->opacity(), 1.0);
         QCOMPARE(value(panel, channel, "Control.on"), QStringLiteral("0"));
     }

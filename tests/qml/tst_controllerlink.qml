@@ -231,6 +231,35 @@ TestCase {
         compare(timer ? timer.running : undefined, data.timeout === undefined ? undefined : true);
     }
 
+    function test_setConfigValueSendsOnlyWhatTheStoreTook_data() {
+        return [{
+            "tag": "accepted",
+            "path": "hardwareConfig/device@id=0-0/@displayStandby",
+            "value": "7",
+            "stored": "7",
+            "sent": ["setItem    Control.configurationChanged 1"]
+        }, {
+            "tag": "bad attribute name",
+            "path": "hardwareConfig/device@id=0-0/@a\"b",
+            "value": "7",
+            "warning": /Invalid element or attribute name/,
+            "stored": "3",
+            "sent": []
+        }];
+    }
+
+    function test_setConfigValueSendsOnlyWhatTheStoreTook(data) {
+        link.configurationReceived(standbyConfiguration("3"));
+        if (data.warning)
+            ignoreWarning(data.warning);
+
+        main.setConfigValue(data.path, data.value);
+        compare(main.getConfigValue("hardwareConfig/device@id=0-0/@displayStandby"), data.stored);
+        compare(sent(), data.sent);
+        compare(alertSpy.count, 0);
+        main.cancelDelay(main.displayTimer);
+    }
+
     function test_laterConfigurationSetsChannelCount() {
         main.numberOfChannels = -1;
         viewSpy.clear();

@@ -34,7 +34,7 @@ Item {
 
         const number = Number(value[1]);
         if (!isFinite(number)) {
-            console.warn("Chart: ignoring the value", value[1], "of", cID, type);
+            console.warn("Chart: ignoring the value", String(value[1]).substring(0, 40), "of", cID, type);
             return ;
         }
         const now = time === undefined ? Date.now() : time;

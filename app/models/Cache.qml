@@ -8,6 +8,7 @@ QtObject {
     id: cache
 
     property int maxItemCacheSize: 100
+    property int maxItemCacheLength: 16384
     property var itemCache: Object.create(null)
     property var waitList: []
     // Wait-list key -> [path, item], to ask again after a reconnection.
@@ -34,6 +35,17 @@ QtObject {
             entries.splice(0, entries.length - maxItemCacheSize + 1);
 
         entries.push([time, value, unit]);
+        // Long values make a history costly: it also keeps to a total
+        // length of values, the newest always kept.
+        let first = entries.length - 1;
+        let length = String(entries[first][1]).length;
+        while (first > 0 && length + String(entries[first - 1][1]).length <= maxItemCacheLength) {
+            --first;
+            length += String(entries[first][1]).length;
+        }
+        if (first > 0)
+            entries.splice(0, first);
+
         updated(path + "_" + item);
     }
 

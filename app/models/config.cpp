@@ -62,14 +62,20 @@ QDomElement configRoot(const QDomDocument &document)
 }
 
 // Names go verbatim into the saved file; a bad one would make it unreadable.
+// A prefix is allowed, as the reader takes it: one colon between two names.
 bool isXmlName(const QString &name)
 {
-    if (name.isEmpty() || !(name.at(0).isLetter() || name.at(0) == QLatin1Char('_')))
+    const QStringList parts = name.split(QLatin1Char(':'));
+    if (parts.size() > 2)
         return false;
-    for (const QChar c : name) {
-        if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-')
-            && c != QLatin1Char('.') && c != QLatin1Char(':'))
+    for (const QString &part : parts) {
+        if (part.isEmpty() || !(part.at(0).isLetter() || part.at(0) == QLatin1Char('_')))
             return false;
+        for (const QChar c : part) {
+            if (!c.isLetterOrNumber() && c != QLatin1Char('_') && c != QLatin1Char('-')
+                && c != QLatin1Char('.'))
+                return false;
+        }
     }
     return true;
 }

@@ -424,6 +424,14 @@ void tst_Config::setProperty_data()
                                                     << "1" << false << writeBase;
     QTest::newRow("empty attribute name") << "hardwareConfig/@"
                                           << "1" << false << writeBase;
+    QTest::newRow("prefixed element name")
+            << "n:limits/@max"
+            << "3" << true
+            << edit(writeBase, "</lumaConfig>", "<n:limits max=\"3\"/></lumaConfig>");
+    QTest::newRow("prefix before a digit") << "ut:8/@x"
+                                           << "1" << false << writeBase;
+    QTest::newRow("two colons") << "a:b:c/@x"
+                                << "1" << false << writeBase;
     QTest::newRow("attribute name with quote") << "hardwareConfig/@a\"b"
                                                << "1" << false << writeBase;
 

@@ -4,6 +4,8 @@
 #include "supplyprocess.h"
 #include "x11window.h"
 
+#include <QDir>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -14,6 +16,7 @@ class tst_Startup : public QObject
 
 private slots:
     void startsShowsFixedWindowAndQuits();
+    void channelChartDrawsThroughOsciSeries();
 };
 
 static QString sourceRevision()
@@ -64,6 +67,47 @@ void tst_Startup::startsShowsFixedWindowAndQuits()
     static const QRegularExpression scriptError(QStringLiteral(
             "ReferenceError|TypeError|is not defined|is not a type|module .* is not installed"));
     QVERIFY2(!scriptError.match(log).hasMatch(), qPrintable(log));
+}
+
+// The chart of a channel is fed through the program's own `osciSeries`: the
+// harnesses publish theirs, so only the program started whole shows that
+// its start-up does.
+void tst_Startup::channelChartDrawsThroughOsciSeries()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel::pointSettingsAt(supply.port());
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(ZANDORCONTROL), QStringList());
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    X11Window window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.find("Zandor control"), 20000);
+    const auto askedForConfiguration = [&supply] {
+        const QList<QJsonValue> frames = supply.received();
+        return std::any_of(frames.cbegin(), frames.cend(), [](const QJsonValue &frame) {
+            return frame.toObject().value(QStringLiteral("t")) == QLatin1String("getConfig");
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(askedForConfiguration(), 10000);
+    QTest::qWait(1500);
+    const QImage list = window.grab();
+
+    // A double click on the first channel's row opens its screen; the chart
+    // starts drawing a second later.
+    window.click(QPoint(300, 50), 2);
+    QTest::qWait(3500);
+    const QImage channel = window.grab();
+    channel.save(QDir::temp().filePath(QStringLiteral("zandor-startup-channel.png")));
+    window.requestClose();
+    QVERIFY(program.waitForFinished(10000));
+
+    const QString log = QString::fromLocal8Bit(program.readAll());
+    QVERIFY2(!log.contains(QLatin1String("osciSeries")), qPrintable(log));
+    QVERIFY2(!log.contains(QLatin1String("Error")), qPrintable(log));
+    QVERIFY(!list.isNull() && !channel.isNull());
+    QVERIFY2(list != channel, "the channel's screen did not open");
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

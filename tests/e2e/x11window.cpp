@@ -144,3 +144,28 @@ void X11Window::requestClose() const
                    reinterpret_cast<const char *>(&event));
     xcb_flush(m_connection);
 }
+
+void X11Window::click(const QPoint &at, int times) const
+{
+    // Button events as the server would send them; they go to the client
+    // that made the window whatever it selected.
+    xcb_timestamp_t time = 1000;
+    for (int i = 0; i < times; ++i) {
+        for (const uint8_t type : { XCB_BUTTON_PRESS, XCB_BUTTON_RELEASE }) {
+            xcb_button_press_event_t event;
+            memset(&event, 0, sizeof(event));
+            event.response_type = type;
+            event.detail = 1;
+            event.time = time += 40;
+            event.root = m_root;
+            event.event = m_window;
+            event.event_x = event.root_x = int16_t(at.x());
+            event.event_y = event.root_y = int16_t(at.y());
+            event.state = type == XCB_BUTTON_RELEASE ? XCB_BUTTON_MASK_1 : 0;
+            event.same_screen = 1;
+            xcb_send_event(m_connection, 0, m_window, XCB_EVENT_MASK_NO_EVENT,
+                           reinterpret_cast<const char *>(&event));
+        }
+    }
+    xcb_flush(m_connection);
+}

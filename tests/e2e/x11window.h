@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -21,6 +22,8 @@ public:
     QSize maximumSize() const;
     QImage grab() const;
     void requestClose() const;
+    // Clicks the left button at a point of the window, twice for a double click.
+    void click(const QPoint &at, int times = 1) const;
 
 private:
     xcb_window_t search(xcb_window_t parent, const QByteArray &title) const;

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
 import QtWebSockets 1.1
+import "fixtures/children.js" as Children
 import "fixtures/views.js" as Views
 import "qrc:/models"
 
@@ -145,6 +146,41 @@ TestCase {
         compare(configSpy.count, data.configurations || 0);
         compare(errorSpy.count, 0);
         compare(link.comState, "connected");
+    }
+
+    // The history of one item keeps to 100 entries and to 16384 characters
+    // of values, oldest dropped first; the newest is always kept.
+    function test_historyKeepsToALength_data() {
+        return [{
+            "tag": "short values keep to the count",
+            "lengths": Array(120).fill(3),
+            "kept": 100
+        }, {
+            "tag": "long values keep to the length",
+            "lengths": [10, 8000, 8000, 8000],
+            "kept": 2
+        }, {
+            "tag": "exactly the length",
+            "lengths": [1, 8000, 8384],
+            "kept": 2
+        }, {
+            "tag": "one value over the length",
+            "lengths": [5, 20000],
+            "kept": 1
+        }, {
+            "tag": "short value after a long one",
+            "lengths": [20000, 5],
+            "kept": 1
+        }];
+    }
+
+    function test_historyKeepsToALength(data) {
+        const cache = Children.find(main, "addItem");
+        const path = "7.7." + data.tag;
+        for (let i = 0; i < data.lengths.length; ++i) cache.addItem(path, "Status.history", String(i % 10).repeat(data.lengths[i]), "", String(i))
+        const history = cache.getItem(path, "Status.history", true);
+        compare(history.length, data.kept);
+        for (let i = 0; i < data.kept; ++i) compare(history[i][0], String(data.lengths.length - data.kept + i))
     }
 
     name: "LinkLimits"

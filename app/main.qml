@@ -22,6 +22,10 @@ Item {
     })
     property int numberOfChannels: -1
     property bool connected: false
+    // How values not read since the link was lost are drawn.
+    readonly property real staleOpacity: 0.4
+    // "path_item" -> {timer, act}: a toggle waiting for the supply's answer.
+    property var pendingToggles: Object.create(null)
     property int cycleTime: 250
     property int cycleTimeOsc: 50
     readonly property string appMode: hardware.environment() === "ARM" ? "Zandor" : "remote"
@@ -186,7 +190,6 @@ Item {
                 "mode": "ClearAll",
                 "path": "0.0"
             });
-            alert("success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok");
             break;
         case "SetValuesReset":
             lumaCommand({
@@ -266,6 +269,16 @@ Item {
         cache.triggerRequest(path, item);
     }
 
+    function isItemCurrent(path, item) {
+        return cache.isCurrent(path, item);
+    }
+
+    // A last known value that is not current counts as unknown.
+    function currentValue(path, item) {
+        const value = getItemValue(path, item)[1];
+        return isItemCurrent(path, item) ? value : "";
+    }
+
     function getItemValue(path, item) {
         return cache.getItem(path, item, false);
     }
@@ -282,6 +295,81 @@ Item {
         sendItemCommand("getItem", path, item);
     }
 
+    // Every value a screen shows is read again after a (re)login, except
+    // what the queue asks for already.
+    function queueRefresh() {
+        const queued = Object.create(null);
+        for (const packet of lumaConnection.queue) {
+            if (packet.c === "getItem")
+                queued[[packet.p.p.l, packet.p.p.a, packet.p.p.c].join(".") + "_" + packet.p.i] = true;
+
+        }
+        for (const entry of cache.refreshList()) {
+            const fields = entry[0] === "" ? [] : entry[0].split(".");
+            const key = [fields[0] || "", fields[1] || "", fields[2] || ""].join(".") + "_" + entry[1];
+            if (key in queued)
+                continue;
+
+            queued[key] = true;
+            lumaConnection.appendQueue("getItem", fields[0] || "", fields[1] || "", fields[2] || "", entry[1]);
+        }
+    }
+
+    function linkStateChanged(status) {
+        const wasConnected = connected;
+        connected = status === "connected";
+        if (wasConnected && !connected) {
+            cache.markStale();
+            stateUpdated("usbRemoteStatus");
+            stateUpdated("usbAuxStatus");
+        }
+    }
+
+    // Acts on the supply's current value: one not known yet is asked for
+    // first and toggled on the answer. Until the supply answers (or half a
+    // second passed) further toggles of the same item are ignored.
+    function toggleItem(path, item) {
+        const key = path + "_" + item;
+        if (key in pendingToggles) {
+            console.log("Ignoring a toggle of " + key + ": the last one is not answered yet");
+            return ;
+        }
+        if (!isItemCurrent(path, item)) {
+            requestUpdate(path, item);
+            pendingToggles[key] = {
+                "path": path,
+                "item": item,
+                "act": true,
+                "timer": delay(function() {
+                    delete pendingToggles[key];
+                    alert("warning", "NOT SWITCHED: NO ANSWER FROM THE SUPPLY FOR " + path + " " + item, "warning");
+                }, 5000)
+            };
+            return ;
+        }
+        setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
+        pendingToggles[key] = {
+            "path": path,
+            "item": item,
+            "act": false,
+            "timer": delay(function() {
+                delete pendingToggles[key];
+            }, 500)
+        };
+    }
+
+    function answerToggle(identifier) {
+        const pending = identifier in pendingToggles ? pendingToggles[identifier] : undefined;
+        if (pending === undefined || !isItemCurrent(pending.path, pending.item))
+            return ;
+
+        cancelDelay(pending.timer);
+        delete pendingToggles[identifier];
+        if (pending.act)
+            toggleItem(pending.path, pending.item);
+
+    }
+
     function loadConfiguration() {
         lumaConnection.getConfiguration();
     }
@@ -292,7 +380,7 @@ Item {
         const item = target[1];
         switch (params.mode) {
         case "toggle":
-            setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
+            toggleItem(path, item);
             break;
         case "On":
         case "ClearEventError":
@@ -303,6 +391,7 @@ Item {
             break;
         case "ClearAll":
             setItemValue(path, "Control.clearAll", 1);
+            alert("success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok");
             break;
         case "SetValuesReset":
             setItemValue(path, "Control.setValuesReset", 1);
@@ -393,9 +482,9 @@ Item {
         case "ethernetStatus":
             return appMode === "Zandor" ? getItemValue("0.0", "Status.ethernetState")[1] : lumaConnection.getComState();
         case "usbRemoteStatus":
-            return getItemValue("0.0", "Status.usbRemoteState")[1];
+            return currentValue("0.0", "Status.usbRemoteState");
         case "usbAuxStatus":
-            return getItemValue("0.0", "Status.usbAuxState")[1];
+            return currentValue("0.0", "Status.usbAuxState");
         }
         const state = objectStates[cID];
         return state === undefined ? "" : state;
@@ -429,15 +518,15 @@ Item {
     // Returns false when this call only switched the display back on.
     function resetDisplayTimer() {
         const standby = standbyMinutes() * 1000 * 60;
-        if (!(standby > 0)) {
+        cancelDelay(displayTimer);
+        displayTimer = undefined;
+        if (standby > 0)
             displayTimer = delay(function() {
-            }, 100, displayTimer);
-            return true;
-        }
-        displayTimer = delay(function() {
             hardware.switchOffBackLight();
             displayIsOn = false;
-        }, standby, displayTimer);
+        }, standby);
+
+        // Standby switched off while dark must not leave the display dark.
         if (displayIsOn)
             return true;
 
@@ -458,9 +547,18 @@ Item {
     }
 
     function panelKeyReleased(buttonId) {
-        if (!resetDisplayTimer())
+        if (!resetDisplayTimer()) {
+            // The release only woke the display: drop the pressed look.
+            if (/^bb_bt[1-4]$/.test(buttonId))
+                triggerComponent(buttonId, {
+                "action": "canceled"
+            });
+            else if (buttonId === "rt_bt")
+                triggerComponent("wh1", {
+                "action": "canceled"
+            });
             return ;
-
+        }
         if (/^bb_bt[1-4]$/.test(buttonId))
             triggerComponent(buttonId, {
             "action": "released"
@@ -561,9 +659,18 @@ Item {
         });
         configChanged();
         resetDisplayTimer();
-        if (numberOfChannels === -1) {
-            numberOfChannels = Math.min(getConfigNumberOfChildren("hardwareDetect/device@id=0-0", "channel"), 4);
-            command("openChannelList");
+        // The count is fixed by the first configuration that has channels;
+        // until then the (empty) channel list is filled by a later one.
+        if (numberOfChannels > 0)
+            return ;
+
+        const channels = Math.min(getConfigNumberOfChildren("hardwareDetect/device@id=0-0", "channel"), 4);
+        if (numberOfChannels === -1 || channels > 0) {
+            const first = numberOfChannels === -1;
+            numberOfChannels = channels;
+            if (first || currentView === "" || currentView === "Channellist")
+                command("openChannelList");
+
         }
     }
 
@@ -606,12 +713,16 @@ Item {
         componentTriggered(cID, params);
     }
 
-    function delay(cb, delayTime, timer) {
+    function cancelDelay(timer) {
         // A handle whose call already ran refers to a released timer.
         if (timer && typeof timer.stop === "function") {
             timer.stop();
             timer.destroy();
         }
+    }
+
+    function delay(cb, delayTime, timer) {
+        cancelDelay(timer);
         const next = delayTimer.createObject(main, {
             "interval": delayTime
         });
@@ -648,9 +759,10 @@ Item {
         onItemChanged: cache.addItem(path, item, value, unit, time)
         onConnectionStatusChanged: {
             if (adapter === "luma")
-                main.connected = status === "connected";
+                main.linkStateChanged(status);
 
         }
+        onLoggedIn: main.queueRefresh()
         onFirmwareUpdateActive: {
             if (status)
                 main.alert("firmwareUpdate", "FIRMWARE UPDATE IN PROGRESS! DO NOT SWITCH OFF OR OPERATE.", "error");
@@ -665,7 +777,10 @@ Item {
     Cache {
         id: cache
 
-        onUpdated: main.stateUpdated(identifier)
+        onUpdated: {
+            main.answerToggle(identifier);
+            main.stateUpdated(identifier);
+        }
     }
 
     Config {

@@ -77,6 +77,8 @@ Item {
             currentItem = itemId;
         styleOn = onStyleFor(currentItem);
         state = itemIdState || itemId2State || itemId3State ? styleOn : styleOff;
+        // Dimmed until its item is read (again, after a reconnection).
+        opacity = itemId === "" || main.isItemCurrent(cID, itemId) ? 1 : main.staleOpacity;
         return true;
     }
 

@@ -38,9 +38,13 @@ Item {
         if (params.text !== undefined)
             text = params.text;
 
-        if (params.clickAction !== undefined)
-            clickAction = params.clickAction;
+        if (params.clickAction !== undefined && params.clickAction !== clickAction) {
+            // A tap meant for the old action must not reach the new one.
+            if (clickAction !== "")
+                settling.restart();
 
+            clickAction = params.clickAction;
+        }
         if (params.enterAction !== undefined)
             enterAction = params.enterAction;
 
@@ -61,10 +65,23 @@ Item {
         case "released":
             // The click action may change the state itself, so it runs last.
             state = prevState;
-            controller.command(clickAction);
-            clicked(cID);
+            if (act())
+                clicked(cID);
+
+            break;
+        case "canceled":
+            state = prevState;
             break;
         }
+    }
+
+    function act() {
+        if (settling.running) {
+            console.log(cID + ": ignoring a tap, the action changed just now");
+            return false;
+        }
+        controller.command(clickAction);
+        return true;
     }
 
     width: 100
@@ -137,6 +154,12 @@ Item {
         }
     ]
 
+    Timer {
+        id: settling
+
+        interval: 500
+    }
+
     TextMetrics {
         id: measure
 
@@ -183,7 +206,7 @@ Item {
         height: root.height
         hoverEnabled: true
         onClicked: {
-            controller.command(root.clickAction);
+            root.act();
             indicator.prevColor = indicator.color;
         }
         onEntered: {

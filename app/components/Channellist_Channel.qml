@@ -46,6 +46,12 @@ Item {
         return record[1] + " " + record[2];
     }
 
+    // A value not read since the link came back is drawn dimmed.
+    function show(field, item) {
+        field.text = valueText(item);
+        field.opacity = main.isItemCurrent(cID, item) ? 1 : main.staleOpacity;
+    }
+
     function updateState(identifier) {
         if (!main.checkIdentifier(identifier, cID))
             return false;
@@ -61,22 +67,26 @@ Item {
             controller.command("removeAlert", {
             "type": emergencyType
         });
-        vmeas.text = valueText("Status.voltageMeasure");
-        vset.text = valueText("Control.voltageSet");
-        imeas.text = valueText("Status.currentMeasure");
-        iset.text = valueText("Control.currentSet");
+        show(vmeas, "Status.voltageMeasure");
+        show(vset, "Control.voltageSet");
+        show(imeas, "Status.currentMeasure");
+        show(iset, "Control.currentSet");
         const running = value("Status.runningState");
-        chStatus.state = running;
+        // Read always: the switch acts on it whatever the running state.
+        const on = value("Control.on");
         if (running === "off")
-            chStatusText.text = value("Control.on") === "1" ? "ON" : "OFF";
+            chStatusText.text = on === "1" ? "ON" : "OFF";
         else
             chStatusText.text = runningStateTexts.hasOwnProperty(running) ? runningStateTexts[running] : "";
-        if (value("Status.constantVoltage") === "1")
-            chMode.state = "cv";
-        else if (value("Status.constantCurrent") === "1")
-            chMode.state = "cc";
-        else
-            chMode.state = "";
+        // A last known state keeps its text but never the colour of a live one.
+        const live = main.isItemCurrent(cID, "Status.runningState");
+        chStatus.state = live ? running : "";
+        chStatusText.opacity = live ? 1 : main.staleOpacity;
+        const cv = value("Status.constantVoltage");
+        const cc = value("Status.constantCurrent");
+        chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
+        const modeLive = main.isItemCurrent(cID, "Status.constantVoltage") && main.isItemCurrent(cID, "Status.constantCurrent");
+        chModeText.opacity = modeLive ? 1 : main.staleOpacity;
         for (const condition of conditions) {
             const set = value(condition[0]);
             if (set === "0")
@@ -403,6 +413,9 @@ Item {
             color: root.text_color
             font.family: font.name
             font.pixelSize: main.fontDefaultSize + 9
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -419,6 +432,9 @@ Item {
             color: root.text_color
             font.family: font.name
             font.pixelSize: main.fontDefaultSize + 9
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 

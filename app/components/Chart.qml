@@ -205,7 +205,8 @@ Item {
 
     Text {
         objectName: "currentUnit"
-        x: 280
+        // Between the middle and the last time label.
+        x: 240
         y: 63
         text: root.currentUnit
         color: "#e00bcf"

@@ -172,7 +172,7 @@ Item {
 
             Text {
                 x: 75
-                width: 30
+                width: 35
                 text: modelData.path
                 color: root.text_color
                 font.pixelSize: main.fontDefaultSize + 1
@@ -180,9 +180,11 @@ Item {
             }
 
             Text {
-                x: 110
-                width: 160
+                x: 113
+                width: 172
                 text: modelData.item
+                // A long name ends before the value column.
+                elide: Text.ElideRight
                 color: root.text_color
                 font.pixelSize: main.fontDefaultSize + 1
                 font.letterSpacing: 0

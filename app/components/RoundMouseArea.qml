@@ -1,6 +1,7 @@
 import QtQuick 2.12
 
-// A mouse area that reacts only inside the circle inscribed in its rectangle.
+// A mouse area that reacts only inside the circle inscribed in its rectangle;
+// presses and wheel turns outside it reach the items below.
 Item {
     id: roundMouseArea
 
@@ -34,12 +35,14 @@ Item {
 
         }
         onWheel: {
-            if (roundMouseArea.inCircle(wheel.x, wheel.y))
+            wheel.accepted = roundMouseArea.inCircle(wheel.x, wheel.y);
+            if (wheel.accepted)
                 roundMouseArea.wheel(wheel);
 
         }
         onPressed: {
-            if (roundMouseArea.inCircle(mouse.x, mouse.y))
+            mouse.accepted = roundMouseArea.inCircle(mouse.x, mouse.y);
+            if (mouse.accepted)
                 roundMouseArea.pressed();
 
         }

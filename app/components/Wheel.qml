@@ -79,6 +79,9 @@ Rectangle {
             state = prevState;
             pressed();
             break;
+        case "canceled":
+            state = prevState;
+            break;
         }
     }
 

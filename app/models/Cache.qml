@@ -11,11 +11,16 @@ QtObject {
     property int maxItemCacheLength: 16384
     property var itemCache: Object.create(null)
     property var waitList: []
+    // Wait-list key -> [path, item], to ask again after a reconnection.
+    property var waiting: Object.create(null)
+    // "path_item" -> [path, item] of values not read since the link was lost.
+    property var stale: Object.create(null)
 
     signal updated(string identifier)
 
     function addItem(path, item, value, unit, time) {
         deleteInWaitlist(path + item);
+        delete stale[path + "_" + item];
         let items = itemCache[path];
         if (items === undefined) {
             items = Object.create(null);
@@ -67,6 +72,36 @@ QtObject {
 
         main.requestUpdate(path, item);
         addToWaitlist(key);
+        waiting[key] = [path, item];
+    }
+
+    function isCurrent(path, item) {
+        const items = itemCache[path];
+        return items !== undefined && items[item] !== undefined && !((path + "_" + item) in stale);
+    }
+
+    // Every held value is only the last known one from now on; subscribers
+    // are told so they can show it as such.
+    function markStale() {
+        for (const path of Object.keys(itemCache)) {
+            for (const item of Object.keys(itemCache[path])) {
+                stale[path + "_" + item] = [path, item];
+                updated(path + "_" + item);
+            }
+        }
+    }
+
+    // [path, item] of every value to read again after a (re)login: the stale
+    // ones and the requests that may have been lost with a socket.
+    function refreshList() {
+        const list = [];
+        for (const identifier of Object.keys(stale)) list.push(stale[identifier])
+        for (const key of waitList) {
+            if (key in waiting)
+                list.push(waiting[key]);
+
+        }
+        return list;
     }
 
     function getItemsByPath(path, type, value, latestOnly) {
@@ -122,6 +157,7 @@ QtObject {
         if (index !== -1)
             waitList.splice(index, 1);
 
+        delete waiting[key];
         return true;
     }
 

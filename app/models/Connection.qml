@@ -17,6 +17,10 @@ Item {
     property string ticket: ""
     property string comState: ""
     property string comInfo: ""
+    // Switching and clearing writes older than this when the link returns
+    // are not sent: the operator meant them for a moment long past.
+    readonly property int maxCommandAge: 5000
+    readonly property var switchingItems: ["Control.on", "Control.emergency", "Control.clearAll", "Control.setValuesReset", "Control.factoryReset", "Control.factorySystemReset"]
     // Far beyond what a real supply sends; larger input is refused whole so
     // that one frame or value cannot stall the interface or fill the memory.
     // A configuration frame may be as large as the largest configuration
@@ -32,6 +36,8 @@ Item {
     signal usbFileListChanged(var fileList)
     signal firmwareUpdateActive(bool status)
     signal error(string type, string message)
+    // Logged in; the queue goes out when this returns, so it may be added to.
+    signal loggedIn()
 
     function getComState() {
         return comState;
@@ -58,13 +64,17 @@ Item {
 
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("login")));
             comInfo = "logging in";
+            handshakeTimeout.restart();
             break;
         case "logout":
             socket.sendTextMessage(JSON.stringify(credentialsEnvelope("logout")));
             comInfo = "logging out";
             break;
         case "connected":
+            handshakeTimeout.stop();
+            dropOldCommands();
             queueStartBatch();
+            loggedIn();
             sendQueue();
             comInfo = main.appMode === "Zandor" ? main.getConfigValue("ethernet/ip") : ip;
             getConfiguration();
@@ -105,7 +115,7 @@ Item {
     }
 
     function openSocket() {
-        openTimeout.restart();
+        handshakeTimeout.restart();
         socket.active = false;
         socket.active = true;
         const url = "ws://" + ip + ":" + port;
@@ -128,7 +138,7 @@ Item {
         if (item === undefined || item === "")
             return false;
 
-        queue.push({
+        const packet = {
             "c": command,
             "p": {
                 "p": {
@@ -140,7 +150,33 @@ Item {
                 "v": value === undefined ? "" : value,
                 "u": unit === undefined ? "" : unit
             }
+        };
+        // Not enumerable: the time stays off the wire.
+        Object.defineProperty(packet, "queuedAt", {
+            "value": Date.now(),
+            "writable": true
         });
+        queue.push(packet);
+    }
+
+    function isSwitching(packet) {
+        return packet.c === "setItem" && (switchingItems.includes(packet.p.i) || /^(Event|Error)\./.test(packet.p.i));
+    }
+
+    function dropOldCommands() {
+        const now = Date.now();
+        const dropped = [];
+        queue = queue.filter(function(packet) {
+            const old = isSwitching(packet) && now - packet.queuedAt > maxCommandAge;
+            if (old)
+                dropped.push([packet.p.p.l, packet.p.p.a, packet.p.p.c].filter(Boolean).join(".") + " " + packet.p.i + "=" + packet.p.v);
+
+            return !old;
+        });
+        if (dropped.length > 0) {
+            console.warn("Connection: not sending commands queued too long ago: " + dropped.join(", "));
+            error("warning", "NOT SENT, QUEUED OVER 5 S WHILE OFFLINE: " + dropped.join(", "));
+        }
     }
 
     function sendQueue() {
@@ -243,11 +279,21 @@ Item {
 
     // Standard base64 of UTF-8 text; null when it is not that (the
     // engine's decoder would skip bad characters and mend bad bytes).
+    // Line breaks, blanks and missing padding are accepted as peers send them.
     function decodeBase64(text) {
-        if (typeof text !== "string" || text.length % 4 !== 0 || !/^[A-Za-z0-9+\/]*={0,2}$/.test(text))
+        if (typeof text !== "string")
             return null;
 
-        const decoded = Qt.atob(text);
+        let compact = text.replace(/[ \t\r\n]/g, "");
+        if (!/^[A-Za-z0-9+\/]*={0,2}$/.test(compact))
+            return null;
+
+        compact = compact.replace(/=+$/, "");
+        if (compact.length % 4 === 1)
+            return null;
+
+        compact += "==".substring(0, (4 - compact.length % 4) % 4);
+        const decoded = Qt.atob(compact);
         return decoded.includes("\ufffd") ? null : decoded;
     }
 
@@ -426,13 +472,20 @@ Item {
         onTriggered: connection.changeComState("connecting")
     }
 
-    // An attempt whose handshake never completes is given up and made anew.
+    // One clock for the handshake: a socket that does not open, or a login
+    // that is not answered, within 5 s is given up and tried anew.
     Timer {
-        id: openTimeout
+        id: handshakeTimeout
 
         interval: 5000 * connection.retry
         repeat: false
         onTriggered: {
+            if (connection.comState === "login") {
+                console.warn("Connection: no answer to the login, closing to try again");
+                // The close is retried like any other.
+                socket.active = false;
+                return ;
+            }
             console.warn("Connection: no answer to the connection attempt in " + interval + " ms, trying again");
             connection.changeComState("connecting");
         }
@@ -458,7 +511,7 @@ Item {
         onStatusChanged: {
             switch (status) {
             case WebSocket.Open:
-                openTimeout.stop();
+                handshakeTimeout.stop();
                 if (connection.debug)
                     console.log("LUMAclient WebSocket OPEN");
 

@@ -217,8 +217,10 @@ bool Config::setProperty(const QString &property, const QString &value)
 {
     QDomElement root = configRoot(m_document);
     if (root.isNull()) {
-        qDebug().noquote() << "Config::No configuration loaded, not setting " + property;
-        return true;
+        // Refused: saving and sending an empty document would wipe the supply's.
+        qWarning().noquote() << "Config::No configuration loaded, not setting "
+                        + property.left(300);
+        return false;
     }
 
     const QStringList segments = property.split(QLatin1Char('/'));

@@ -65,6 +65,12 @@ Item {
         return record[1] + separator + record[2];
     }
 
+    // A value not read since the link came back is drawn dimmed.
+    function show(field, item) {
+        field.text = valueText(item, " ");
+        field.opacity = main.isItemCurrent(cID, item) ? 1 : main.staleOpacity;
+    }
+
     function outputModeText(voltage) {
         const number = Number(voltage);
         if (!isFinite(number)) {
@@ -90,22 +96,26 @@ Item {
             command("removeAlert", {
             "type": emergencyType
         });
-        vmeas.text = valueText("Status.voltageMeasure", " ");
-        vset.text = valueText("Control.voltageSet", " ");
-        imeas.text = valueText("Status.currentMeasure", " ");
-        iset.text = valueText("Control.currentSet", " ");
+        show(vmeas, "Status.voltageMeasure");
+        show(vset, "Control.voltageSet");
+        show(imeas, "Status.currentMeasure");
+        show(iset, "Control.currentSet");
         const running = value("Status.runningState");
-        chStatus.state = running;
+        // Read always: the switch acts on it whatever the running state.
+        const on = value("Control.on");
         if (running === "off")
-            chStatusText.text = value("Control.on") === "1" ? "ON" : "OFF";
+            chStatusText.text = on === "1" ? "ON" : "OFF";
         else
             chStatusText.text = runningStateTexts.hasOwnProperty(running) ? runningStateTexts[running] : "";
-        if (value("Status.constantVoltage") === "1")
-            chMode.state = "cv";
-        else if (value("Status.constantCurrent") === "1")
-            chMode.state = "cc";
-        else
-            chMode.state = "";
+        // A last known state keeps its text but never the colour of a live one.
+        const live = main.isItemCurrent(cID, "Status.runningState");
+        chStatus.state = live ? running : "";
+        chStatusText.opacity = live ? 1 : main.staleOpacity;
+        const cv = value("Status.constantVoltage");
+        const cc = value("Status.constantCurrent");
+        chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
+        const modeLive = main.isItemCurrent(cID, "Status.constantVoltage") && main.isItemCurrent(cID, "Status.constantCurrent");
+        chModeText.opacity = modeLive ? 1 : main.staleOpacity;
         chPol.state = value("Setup.outputPolarity");
         const voltageMode = value("Status.voltageMode");
         if (voltageMode !== "")
@@ -551,7 +561,6 @@ Item {
                 color: controller.text_color
                 font.family: localFontBold.name
                 font.bold: true
-                font.capitalization: Font.AllUppercase
                 font.pixelSize: main.fontDefaultSize
             }
 
@@ -581,11 +590,12 @@ Item {
 
         }
 
+        // Left of the wheel's ring.
         Item {
             objectName: "badges"
-            x: 175
+            x: 165
             y: 10
-            width: 200
+            width: 190
             height: 20
 
             Badge {
@@ -593,7 +603,7 @@ Item {
 
                 objectName: "eventBadge"
                 x: 0
-                width: 100
+                width: 92
                 height: 20
                 cID: controller.cID
                 itemId: "Status.eventCounter"
@@ -607,8 +617,8 @@ Item {
                 id: errorBadge
 
                 objectName: "errorBadge"
-                x: 105
-                width: 100
+                x: 96
+                width: 92
                 height: 20
                 cID: controller.cID
                 itemId: "Status.errorCounter"
@@ -669,6 +679,9 @@ Item {
             color: controller.text_color
             font.family: localFont.name
             font.pixelSize: main.fontDefaultSize + 12
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -746,6 +759,9 @@ Item {
             color: controller.text_color
             font.family: localFont.name
             font.pixelSize: main.fontDefaultSize + 12
+            // A long reading shrinks rather than run into its neighbour.
+            fontSizeMode: Text.HorizontalFit
+            minimumPixelSize: main.fontDefaultSize
             font.letterSpacing: -1
         }
 
@@ -775,20 +791,12 @@ Item {
 
     }
 
-    Rectangle {
+    Veil {
         id: blur
 
         objectName: "blur"
-        width: 480
-        height: 282
-        color: "#000000"
-        opacity: 0.6
-        visible: !main.connected
-
-        MouseArea {
-            anchors.fill: parent
-        }
-
+        // Over the chart, under the wheel and the bars.
+        z: 16
     }
 
     Messages {
@@ -826,7 +834,8 @@ Item {
         objectName: "channelChart"
         x: -5
         y: 172
-        width: 400
+        // The current axis' labels end before the wheel's ring.
+        width: 370
         height: 87
         z: 15
         cID: controller.cID

@@ -224,7 +224,8 @@ Item {
 
             highlight: Rectangle {
                 objectName: "channelSelector"
-                x: 20
+                // Flush with the row: its accent edge stays clear of the running-state box.
+                x: 0
                 y: 3
                 width: 480
                 height: 53
@@ -308,20 +309,10 @@ Item {
         objectName: "messages"
     }
 
-    Rectangle {
+    Veil {
         id: blur
 
         objectName: "blur"
-        width: 480
-        height: 282
-        color: "#000000"
-        opacity: 0.6
-        visible: !main.connected
-
-        MouseArea {
-            anchors.fill: parent
-        }
-
     }
 
     Topbar {

@@ -119,6 +119,8 @@ Item {
             contentHeight: 270
             cellWidth: 129
             cellHeight: 115
+            // Moved by the wheel and tapped; a drag must not slide it under the top bar.
+            interactive: false
             focus: true
             model: homeButtonsModel
             highlightFollowsCurrentItem: false

@@ -144,6 +144,11 @@ void tst_WheelWorker::acceleration_data()
             << Steps { -1 } + repeat(24, -1) + repeat(48, -10) + repeat(8, -100);
     QTest::newRow("medium: 10 from the 49th") << Detents { { slow, -1 } } + run(52, medium, -1)
                                               << Steps { 1 } + repeat(48, 1) + repeat(4, 10);
+    // The fast band starts below 150 ms: at 150 ms a run is medium.
+    QTest::newRow("150 ms is medium") << Detents { { slow, -1 } } + run(52, 150000, -1)
+                                      << Steps { 1 } + repeat(48, 1) + repeat(4, 10);
+    QTest::newRow("149 ms is fast") << Detents { { slow, 1 } } + run(26, 149000)
+                                    << Steps { -1 } + repeat(24, -1) + repeat(2, -10);
     QTest::newRow("reversal starts over")
             << Detents { { slow, 1 } } + run(30, fast) + run(2, fast, -1)
             << Steps { -1 } + repeat(24, -1) + repeat(6, -10) + Steps { 1, 1 };

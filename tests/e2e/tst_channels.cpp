@@ -18,6 +18,7 @@ private slots:
     void initTestCase();
     void listShowsLiveValues();
     void runningStateBoxSwitchesTheChannel();
+    void firstTapSwitchesALiveChannelOff();
     void doubleClickOpensChannelViewAndBackReturns();
 };
 
@@ -133,6 +134,38 @@ void tst_Channels::runningStateBoxSwitchesTheChannel()
              QStringLiteral("0.0.2"));
     // Only channel 2 was switched.
     QCOMPARE(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OFF"));
+}
+
+void tst_Channels::firstTapSwitchesALiveChannelOff()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    {
+        // Another panel switched channel 1 on before this one started.
+        Panel earlier(supply.port());
+        QTRY_VERIFY_WITH_TIMEOUT(earlier.property("connected").toBool(), 10000);
+        earlier.call("setItemValue", { "0.0.1", "Control.on", "1", "" });
+        QTRY_COMPARE_WITH_TIMEOUT(cached(earlier, "0.0.1", "Control.on"), QStringLiteral("1"),
+                                  5000);
+    }
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OK"),
+                              10000);
+
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre(inRow(panel, "0.0.1", "maOnOff")));
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 1 Control.on 0"), 5000);
+    QCOMPARE(supply.writes().count("0 0 1 Control.on 1"), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(text(inRow(panel, "0.0.1", "chStatusText")), QStringLiteral("OFF"),
+                              8000);
+
+    // A double tap is one toggle.
+    QTest::mouseDClick(&panel.view(), Qt::LeftButton, {}, centre(inRow(panel, "0.0.2", "maOnOff")));
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 2 Control.on 1"), 5000);
+    QTest::qWait(700);
+    QCOMPARE(supply.writes().count("0 0 2 Control.on 1"), 1);
+    QVERIFY(!supply.writes().contains("0 0 2 Control.on 0"));
 }
 
 void tst_Channels::doubleClickOpensChannelViewAndBackReturns()

@@ -3,8 +3,11 @@
 #include "panel.h"
 #include "supplyprocess.h"
 
+#include "pixels.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QQuickItem>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -54,6 +57,39 @@ static int count(const QList<QJsonValue> &frames, const QString &type)
 static QString value(Panel &panel, const QString &path, const QString &item)
 {
     return panel.call("getItemValue", { path, item }).toList().value(1).toString();
+}
+
+// List rows have no object parent: walk the visual tree.
+static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
+{
+    if (item->objectName() == name)
+        found << item;
+    for (QQuickItem *child : item->childItems())
+        collect(child, name, found);
+}
+
+// The named item inside the list row of the channel, or of the view.
+static QQuickItem *find(Panel &panel, const QString &name, const QString &channel = {})
+{
+    QList<QQuickItem *> found;
+    collect(qobject_cast<QQuickItem *>(panel.root()), name, found);
+    for (QQuickItem *item : found) {
+        if (channel.isEmpty())
+            return item;
+        for (QQuickItem *up = item->parentItem(); up; up = up->parentItem()) {
+            if (up->property("chIndex").isValid()) {
+                if (up->property("cID").toString() == channel)
+                    return item;
+                break;
+            }
+        }
+    }
+    return nullptr;
+}
+
+static QString text(QQuickItem *item)
+{
+    return item ? item->property("text").toString() : QStringLiteral("<missing>");
 }
 
 void tst_Link::initTestCase()
@@ -167,17 +203,46 @@ void tst_Link::supplyRestartKeepsCache()
     SupplyProcess supply;
     QVERIFY(supply.start());
     Panel panel(supply.port());
-    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!value(panel, "0.0.1", "Status.voltageMeasure").isEmpty(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    panel.call("setItemValue", { "0.0.0", "Control.on", "1", "" });
+    panel.call("setItemValue", { "0.0.1", "Control.on", "1", "" });
+    for (const QString channel : { "0.0.0", "0.0.1" })
+        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)), QStringLiteral("OK"),
+                                  10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getObjectState", { "usbRemoteStatus" }).toString(),
+                              QStringLiteral("off"), 5000);
 
     supply.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
-    QVERIFY(!value(panel, "0.0.1", "Status.voltageMeasure").isEmpty());
     const QString state = panel.call("getObjectState", { "ethernetStatus" }).toString();
     QVERIFY2(state == "closed" || state == "error" || state == "connecting", qPrintable(state));
+    // The last known values stay, dimmed, under a veil that says what they are.
+    QVERIFY(!value(panel, "0.0.1", "Status.voltageMeasure").isEmpty());
+    QQuickItem *running = find(panel, "chStatusText", "0.0.1");
+    QCOMPARE(text(running), QStringLiteral("OK"));
+    QVERIFY(running->opacity() < 1);
+    QVERIFY(find(panel, "vmeas", "0.0.1")->opacity() < 1);
+    QVERIFY(find(panel, "blur")->isVisible());
+    QCOMPARE(text(find(panel, "veilText")), QStringLiteral("VALUES SHOWN ARE THE LAST KNOWN ONES"));
+    QCOMPARE(panel.call("getObjectState", { "usbRemoteStatus" }).toString(), QString());
+    QTest::qWait(700); // the alert strip settles
+    const QImage veiled = grab(panel.view(), "zandor-veil.png");
+    QVERIFY2(count(veiled, QRect(0, 21, 90, 200), QColor(QStringLiteral("#51a301")), 30) == 0,
+             "a last known running state is drawn as a live one");
 
+    // Restarted with every channel off: the panel reads everything again.
     QVERIFY(supply.start(supply.port()));
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    for (const QString channel : { "0.0.0", "0.0.1" }) {
+        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", channel)), QStringLiteral("OFF"),
+                                  5000);
+        QCOMPARE(find(panel, "chStatusText", channel)->opacity(), 1.0);
+        QCOMPARE(value(panel, channel, "Control.on"), QStringLiteral("0"));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(find(panel, "vset", "0.0.1")->opacity(), 1.0, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getObjectState", { "usbRemoteStatus" }).toString(),
+                              QStringLiteral("off"), 5000);
     QCOMPARE(count(supply.received(), "login"), 2);
     QCOMPARE(panel.call("getObjectState", { "ethernetStatus" }).toString(),
              QStringLiteral("connected"));

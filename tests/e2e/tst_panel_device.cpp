@@ -5,6 +5,7 @@
 #include "supplyprocess.h"
 
 #include <QDir>
+#include <QJsonObject>
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
@@ -27,6 +28,7 @@ private slots:
     void channelLeds();
     void fanFeedConvertsUnits();
     void standbySwitchesOffAndFirstReleaseOnlyWakes();
+    void linkSettingsAreRefused();
 
 private:
     QString device(const QString &path) const { return QStringLiteral(ZANDOR_DEVICE_ROOT) + path; }
@@ -351,11 +353,17 @@ void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()
     QVERIFY(supply.start());
     Panel panel(supply.port(), "_PANEL_", "_PANEL_");
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() == 4, 10000);
+    QElapsedTimer idle;
+    idle.start();
     QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("0"));
     // The driver reports its state with a line end.
     write("/sys/class/backlight/backlight/bl_power", "0\n");
 
+    // Counted in minutes: still on a few seconds later, off after one.
+    QTest::qWait(3000);
+    QVERIFY(panel.property("displayIsOn").toBool());
     QTRY_VERIFY_WITH_TIMEOUT(!panel.property("displayIsOn").toBool(), 65000);
+    QVERIFY2(idle.elapsed() > 55000, qPrintable(QString::number(idle.elapsed())));
     QCOMPARE(read("/sys/class/backlight/backlight/bl_power"), QByteArray("1"));
 
     press(Channel2);
@@ -368,6 +376,27 @@ void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()
     press(Channel2);
     release(Channel2);
     QTRY_VERIFY_WITH_TIMEOUT(sent(supply, "0.0.2", "Control.on"), 3000);
+}
+
+// The panel talks to its own supply: the desktop's link settings do not apply.
+void tst_PanelDevice::linkSettingsAreRefused()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port(), "_PANEL_", "_PANEL_");
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    const QString port = panel.call("getRemoteConfig", { "port" }).toString();
+    for (const QString name : { "ip", "port", "user", "password" })
+        QCOMPARE(panel.call("setRemoteConfig", { name, "1" }), QVariant(false));
+    QCOMPARE(panel.call("getRemoteConfig", { "port" }).toString(), port);
+    QTest::qWait(1500);
+    QVERIFY(panel.property("connected").toBool());
+    const QList<QJsonValue> frames = supply.received();
+    QCOMPARE(std::count_if(frames.cbegin(), frames.cend(),
+                           [](const QJsonValue &frame) {
+                               return frame.toObject().value("t").toString() == "login";
+                           }),
+             1);
 }
 
 QTEST_MAIN(tst_PanelDevice)

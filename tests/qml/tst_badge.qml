@@ -135,6 +135,27 @@ TestCase {
         verify(badge.visible);
     }
 
+    function test_dimmedUntilRead() {
+        const path = freshPath();
+        const badge = createTemporaryObject(badgeComponent, testCase.parent, {
+            "cID": path,
+            "itemId": "Status.errorCounter",
+            "label": "ERRORS"
+        });
+        compare(badge.opacity, main.staleOpacity);
+        feed(path, {
+            "Status.errorCounter": "2"
+        });
+        compare(badge.opacity, 1);
+        cache.markStale();
+        compare(badge.opacity, main.staleOpacity);
+        sameColor(findChild(badge, "bg").color, main.status_color_error);
+        feed(path, {
+            "Status.errorCounter": "0"
+        });
+        compare(badge.opacity, 1);
+    }
+
     function test_followsFirstItem() {
         const path = freshPath();
         const badge = createTemporaryObject(badgeComponent, testCase.parent, {
@@ -313,7 +334,8 @@ TestCase {
         compare(pressed.count, forwarded);
         compare(clicked.count, forwarded);
         compare(wheel.count, forwarded);
-        compare(released.count, 1);
+        // A press outside is not taken, so its release is not either.
+        compare(released.count, forwarded);
         compare(area.containsMouse, data.inside);
     }
 

@@ -160,6 +160,64 @@ TestCase {
         sameColor(indicator("bb_bt2").color, "transparent");
     }
 
+    function test_wakingReleaseOnlyClearsThePress() {
+        label("GO", "go");
+        main.setObjectState("bb_bt2", "ok");
+        main.displayIsOn = false;
+        main.panelKeyPressed("bb_bt2");
+        sameColor(indicator("bb_bt2").color, main.bt_bg_color_pressed);
+        main.panelKeyReleased("bb_bt2");
+        verify(main.displayIsOn);
+        sameColor(indicator("bb_bt2").color, main.status_color_ok);
+        compare(controller.commands, []);
+        main.panelKeyPressed("bb_bt2");
+        main.panelKeyReleased("bb_bt2");
+        compare(controller.commands, ["go"]);
+    }
+
+    function test_changedActionIgnoresTapsForAMoment_data() {
+        return [{
+            "tag": "touch",
+            "tap": function() {
+                mouseClick(key("bb_bt4"), 90, 25);
+            }
+        }, {
+            "tag": "panel key",
+            "tap": function() {
+                main.triggerComponent("bb_bt4", {
+                    "action": "pressed"
+                });
+                main.triggerComponent("bb_bt4", {
+                    "action": "released"
+                });
+            }
+        }];
+    }
+
+    function test_changedActionIgnoresTapsForAMoment(data) {
+        main.setComponent("bb_bt4", {
+            "text": "BACK",
+            "clickAction": "closeMessages"
+        });
+        // Its first action is no change of meaning: a tap acts at once.
+        data.tap();
+        compare(controller.commands, ["closeMessages"]);
+        main.setComponent("bb_bt4", {
+            "text": "CLEAR",
+            "clickAction": "ClearAll"
+        });
+        data.tap();
+        compare(controller.commands, ["closeMessages"]);
+        // The same action again does not restart the wait.
+        wait(300);
+        main.setComponent("bb_bt4", {
+            "clickAction": "ClearAll"
+        });
+        wait(300);
+        data.tap();
+        compare(controller.commands, ["closeMessages", "ClearAll"]);
+    }
+
     function test_releaseWithoutPress() {
         label("GO", "go");
         main.setObjectState("bb_bt2", "ok");
@@ -288,6 +346,8 @@ TestCase {
         });
         main.setComponent(data.cID, data.params);
         compare(findChild(key("bb_bt4"), "label").text, data.text);
+        // Taps wait a moment after a change of action.
+        wait(550);
         main.triggerComponent("bb_bt4", {
             "action": "released"
         });

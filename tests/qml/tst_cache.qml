@@ -150,6 +150,32 @@ TestCase {
         }), data.expected);
     }
 
+    function test_staleUntilReadAgain() {
+        const cache = freshCache();
+        cache.addItem("0.0.1", "Control.on", "1", "", "1");
+        cache.addItem("", "Setup.cycleTime", "250", "ms", "1");
+        cache.getItem("0.0.2", "Status.on");
+        verify(cache.isCurrent("0.0.1", "Control.on"));
+        verify(!cache.isCurrent("0.0.2", "Status.on"));
+        updatedSpy.target = cache;
+        updatedSpy.clear();
+        cache.markStale();
+        compare(updatedSpy.signalArguments.map(function(a) {
+            return a[0];
+        }).sort(), ["0.0.1_Control.on", "_Setup.cycleTime"]);
+        verify(!cache.isCurrent("0.0.1", "Control.on"));
+        verify(!cache.isCurrent("", "Setup.cycleTime"));
+        // The last known value stays readable, and is not asked for again here.
+        link.queue = [];
+        compare(cache.getItem("0.0.1", "Control.on"), ["1", "1", ""]);
+        compare(queuedRequests(), []);
+        compare(cache.refreshList().sort(), [["", "Setup.cycleTime"], ["0.0.1", "Control.on"], ["0.0.2", "Status.on"]]);
+        cache.addItem("0.0.1", "Control.on", "0", "", "2");
+        verify(cache.isCurrent("0.0.1", "Control.on"));
+        cache.addItem("0.0.2", "Status.on", "0", "", "2");
+        compare(cache.refreshList(), [["", "Setup.cycleTime"]]);
+    }
+
     name: "Cache"
 
     SignalSpy {

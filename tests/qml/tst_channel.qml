@@ -141,6 +141,8 @@ TestCase {
             "Status.voltageMode": value
         })
         compare(text("chOutModeText"), data.text);
+        // Shown as written: kilovolts are "kV", not "KV".
+        compare(findChild(view, "chOutModeText").font.capitalization, Font.MixedCase);
         sameColor(findChild(view, "chOutMode").color, "#666666");
     }
 
@@ -252,12 +254,15 @@ TestCase {
         compare(list.currentIndex, 0);
         turn(-1);
         compare(list.currentIndex, 1);
+        // Keys whose action just changed wait a moment before they act.
+        wait(550);
         press("bb_bt3");
         // This channel only, not the whole device.
         compare(writes(), ["0 0 1 Control.clearAll 1"]);
         press("bb_bt4");
         compare(keyTexts(), ["SETUP", "VOLTAGE", "CURRENT", "BACK"]);
         tryCompare(findChild(view, "messages"), "y", -250, 1500);
+        wait(550);
         press("bb_bt4");
         compare(main.currentView, "Channellist");
     }

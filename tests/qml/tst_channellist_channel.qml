@@ -156,6 +156,73 @@ TestCase {
         compare(part(view, "chLabel").text, "CHANNEL 7");
     }
 
+    function test_lastKnownValuesAreDimmed() {
+        const path = freshPath();
+        feed(path, {
+            "Status.voltageMeasure": ["1000", "V"],
+            "Control.voltageSet": ["1000", "V"],
+            "Status.currentMeasure": ["1", "mA"],
+            "Control.currentSet": ["2", "mA"],
+            "Status.runningState": "ok",
+            "Control.on": "1",
+            "Status.constantVoltage": "1",
+            "Status.constantCurrent": "0"
+        });
+        const view = makeRow(path);
+        const fields = ["vmeas", "vset", "imeas", "iset", "chStatusText", "chModeText"];
+        const opacities = function opacities() {
+            return fields.map(function(name) {
+                return part(view, name).opacity;
+            });
+        };
+        compare(opacities(), [1, 1, 1, 1, 1, 1]);
+        sameColor(part(view, "chStatus").color, main.status_color_on);
+        // The link was lost: every value is only the last known one.
+        cache.markStale();
+        const dim = main.staleOpacity;
+        compare(opacities(), [dim, dim, dim, dim, dim, dim]);
+        compare(part(view, "chStatusText").text, "OK");
+        sameColor(part(view, "chStatus").color, main.status_color_default);
+        // Read again one by one after the link came back.
+        feed(path, {
+            "Status.voltageMeasure": ["0", "V"],
+            "Status.runningState": "off",
+            "Control.on": "0"
+        });
+        compare(opacities(), [1, dim, dim, dim, 1, dim]);
+        compare(part(view, "chStatusText").text, "OFF");
+        sameColor(part(view, "chStatus").color, main.status_color_off);
+    }
+
+    function test_switchStateReadWhileRunning() {
+        const link = Children.find(main, "appendQueue");
+        link.queue = [];
+        const path = freshPath();
+        feed(path, {
+            "Status.runningState": "ok"
+        });
+        makeRow(path);
+        const fields = path.split(".");
+        verify(link.queue.some(function(packet) {
+            return packet.c === "getItem" && packet.p.i === "Control.on" && packet.p.p.c === fields[2];
+        }));
+    }
+
+    function test_longReadingsFitTheirFields() {
+        const path = freshPath();
+        feed(path, {
+            "Status.voltageMeasure": ["-6000.000", "V"],
+            "Status.currentMeasure": ["-0.00002", "mA"]
+        });
+        const view = makeRow(path);
+        const vmeas = part(view, "vmeas");
+        const imeas = part(view, "imeas");
+        verify(vmeas.contentWidth <= vmeas.width, vmeas.contentWidth);
+        verify(imeas.contentWidth <= imeas.width, imeas.contentWidth);
+        // Right-aligned: the current's text starts right of the voltage field.
+        verify(imeas.x + imeas.width - imeas.contentWidth >= vmeas.x + vmeas.width);
+    }
+
     function test_rejectedUpdateChangesNothing() {
         const path = freshPath();
         feed(path, {

@@ -267,6 +267,249 @@ TestCase {
         }, 3000);
     }
 
+    function test_configurationBase64AsPeersSendIt_data() {
+        return [{
+            "tag": "padded",
+            "d": "PGFiPg==",
+            "xml": "<ab>"
+        }, {
+            "tag": "padding left out",
+            "d": "PGFiPg",
+            "xml": "<ab>"
+        }, {
+            "tag": "wrapped with LF",
+            "d": "PGx1bWFDb25m\naWc+wrU8L2x1\nbWFDb25maWc+\n",
+            "xml": "<lumaConfig>µ</lumaConfig>"
+        }, {
+            "tag": "wrapped with CRLF, unpadded",
+            "d": "PGx1bWFD\r\nb25maWc+\r\nwrU8L2x1\r\nbWFDb25m\r\naWc+\r\nPGFiPg",
+            "xml": "<lumaConfig>µ</lumaConfig><ab>"
+        }, {
+            "tag": "garbage between line breaks",
+            "d": "PGFi\n*g==",
+            "xml": null
+        }, {
+            "tag": "one character too many",
+            "d": "PGFiPg==P",
+            "xml": null
+        }, {
+            "tag": "a lone trailing character",
+            "d": "PGFiP",
+            "xml": null
+        }];
+    }
+
+    function test_configurationBase64AsPeersSendIt(data) {
+        const link = connect();
+        login(link, "T1");
+        configSpy.target = link;
+        configSpy.clear();
+        if (data.xml === null)
+            ignoreWarning(/not base64/);
+
+        send({
+            "file": "lumaConfig.xml",
+            "d": data.d
+        });
+        // A good batch behind it shows the configuration was handled.
+        itemSpy.target = link;
+        itemSpy.clear();
+        send(batch([itemPacket("0", "0", "1", "Status.on", "1")]));
+        itemSpy.wait(3000);
+        compare(argumentsOf(configSpy), data.xml === null ? [] : [[data.xml]]);
+    }
+
+    function test_loginNeverAnsweredIsRetried() {
+        // retry 0.2: one second for the answer.
+        const link = connect("kiwi", "kiwi", 0.2);
+        tryVerify(function() {
+            return logins === 1;
+        }, 3000);
+        const asked = Date.now();
+        ignoreWarning(/no answer to the login, closing to try again/);
+        tryVerify(function() {
+            return logins === 2;
+        }, 5000);
+        const waited = Date.now() - asked;
+        verify(waited >= 900 && waited < 2500, waited);
+        compare(link.comState, "login");
+        // An answered login stops the clock.
+        send({
+            "t": "response",
+            "i": "T1"
+        });
+        tryCompare(link, "comState", "connected", 1000);
+        // Kept busy, so that the silence watchdog stays out of it.
+        for (let i = 0; i < 5; ++i) {
+            wait(300);
+            send(batch([itemPacket("0", "0", "1", "Status.on", "1")]));
+        }
+        compare(logins, 2);
+        compare(link.comState, "connected");
+    }
+
+    function test_oldSwitchingCommandsDropped_data() {
+        const old = 6000;
+        return [{
+            "tag": "channel switched on during an outage",
+            "item": "Control.on",
+            "age": old,
+            "sent": false
+        }, {
+            "tag": "emergency off",
+            "item": "Control.emergency",
+            "age": old,
+            "sent": false
+        }, {
+            "tag": "clear all",
+            "item": "Control.clearAll",
+            "age": old,
+            "sent": false
+        }, {
+            "tag": "factory reset",
+            "item": "Control.factoryReset",
+            "age": old,
+            "sent": false
+        }, {
+            "tag": "clearing one error",
+            "item": "Error.currentTrip",
+            "age": old,
+            "sent": false
+        }, {
+            "tag": "switch pressed just now",
+            "item": "Control.on",
+            "age": 1000,
+            "sent": true
+        }, {
+            "tag": "set value keeps today's behaviour",
+            "item": "Control.voltageSet",
+            "age": old,
+            "sent": true
+        }];
+    }
+
+    function test_oldSwitchingCommandsDropped(data) {
+        const link = connect();
+        errorSpy.target = link;
+        errorSpy.clear();
+        link.appendQueue("setItem", "0", "0", "2", data.item, 1, "");
+        link.appendQueue("getItem", "0", "0", "2", "Status.on");
+        link.queue[0].queuedAt -= data.age;
+        link.queue[1].queuedAt -= data.age;
+        if (!data.sent)
+            ignoreWarning(new RegExp("not sending commands queued too long ago: 0.0.2 " + data.item.replace(".", "\\.") + "=1"));
+
+        login(link, "T1");
+        const packets = JSON.parse(frames[1]).c.map(function(p) {
+            return p.c + " " + p.p.i;
+        });
+        compare(packets.indexOf("setItem " + data.item) === 0, data.sent);
+        // Reads are never dropped.
+        compare(packets.indexOf("getItem Status.on"), data.sent ? 1 : 0);
+        compare(argumentsOf(errorSpy), data.sent ? [] : [["warning", "NOT SENT, QUEUED OVER 5 S WHILE OFFLINE: 0.0.2 " + data.item + "=1"]]);
+    }
+
+    function test_loggedInJoinsTheStartBatch() {
+        const link = connect();
+        const add = function add() {
+            link.appendQueue("getItem", "0", "0", "3", "Control.on");
+        };
+        link.loggedIn.connect(add);
+        login(link, "T1");
+        link.loggedIn.disconnect(add);
+        const request = JSON.parse(frames[1]);
+        compare(request.c.length, 16);
+        compare(request.c[15].p.i, "Control.on");
+    }
+
+    function test_singlePacketCommands_data() {
+        return [{
+            "tag": "unmount",
+            "call": function(link) {
+                return link.unmount("USB");
+            },
+            "packet": {
+                "c": "unmount",
+                "p": {
+                    "d": "USB"
+                }
+            }
+        }, {
+            "tag": "downloadFile",
+            "call": function(link) {
+                return link.saveFile("cfg.xml", "USB", "lumaConfig");
+            },
+            "packet": {
+                "c": "downloadFile",
+                "p": {
+                    "i": "lumaConfig",
+                    "d": "USB",
+                    "n": "cfg.xml"
+                }
+            }
+        }, {
+            "tag": "uploadFile",
+            "call": function(link) {
+                return link.restoreFile("cfg.xml", "USB", "lumaConfig");
+            },
+            "packet": {
+                "c": "uploadFile",
+                "p": {
+                    "i": "lumaConfig",
+                    "s": "USB",
+                    "n": "cfg.xml"
+                }
+            }
+        }, {
+            "tag": "fileList",
+            "call": function(link) {
+                return link.getFileList("lumaConfig", "USB");
+            },
+            "packet": {
+                "c": "fileList",
+                "p": {
+                    "t": "lumaConfig",
+                    "s": "USB"
+                }
+            }
+        }, {
+            "tag": "changeCycleTime",
+            "call": function(link) {
+                link.changeCycleTime(100);
+                return true;
+            },
+            "packet": {
+                "c": "setItem",
+                "p": {
+                    "p": {
+                        "l": "",
+                        "a": "",
+                        "c": ""
+                    },
+                    "i": "Setup.cycleTime",
+                    "v": 100,
+                    "u": ""
+                }
+            }
+        }];
+    }
+
+    function test_singlePacketCommands(data) {
+        const link = connect();
+        login(link, "T1");
+        frames = [];
+        verify(data.call(link));
+        tryVerify(function() {
+            return frames.length === 1;
+        }, 3000);
+        compare(JSON.parse(frames[0]), {
+            "i": "T1",
+            "t": "request",
+            "c": [data.packet],
+            "r": "websocket"
+        });
+    }
+
     function test_configurationIgnoredWhileLoggingIn() {
         const link = connect();
         tryVerify(function() {
@@ -352,14 +595,25 @@ TestCase {
     }
 
     function test_closedServiceIsRetried() {
-        const link = connect("kiwi", "kiwi", 0.2);
+        const link = connect();
         login(link, "T1");
         statusSpy.target = link;
         statusSpy.clear();
+        let closedAt = 0;
+        const record = function record(adapter, status) {
+            if (status === "closed" && closedAt === 0)
+                closedAt = Date.now();
+
+        };
+        link.connectionStatusChanged.connect(record);
         peer.active = false;
         tryVerify(function() {
             return logins === 2;
         }, 5000);
+        link.connectionStatusChanged.disconnect(record);
+        // Retried after one second: neither at once nor after two.
+        const waited = Date.now() - closedAt;
+        verify(waited >= 900 && waited < 1800, waited);
         const states = statusSpy.signalArguments.map(function(a) {
             return a[1];
         });

@@ -96,6 +96,16 @@ TestCase {
         verify(highlight.visible);
     }
 
+    function test_gridCannotBeDragged() {
+        const grid = findChild(view, "appsGrid");
+        // From below the cells, so that no cell takes it as a tap.
+        mouseDrag(grid, 200, 150, 0, -100);
+        compare(grid.contentY, 0);
+        mouseDrag(grid, 200, 150, 0, 80);
+        compare(grid.contentY, 0);
+        compare(main.currentView, "Home");
+    }
+
     function test_clickOpensItsOwnCell() {
         turn(1);
         turn(1);

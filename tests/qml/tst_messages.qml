@@ -101,6 +101,22 @@ TestCase {
         compare(panel.currentItem.item, "Event.inhibit");
     }
 
+    function test_longNamesStayInTheirColumns() {
+        cache.addItem("6.6.3", "Event.externalInhibitActiveWithAVeryLongName", "1", "mA", "1700000000");
+        panel.setupList("6.6", "Event", 1, true);
+        list().forceLayout();
+        const row = list().itemAtIndex(0);
+        const texts = [];
+        for (let i = 0; i < row.children.length; ++i) {
+            if (row.children[i].text !== undefined)
+                texts.push(row.children[i]);
+
+        }
+        // Each text ends before the next column begins.
+        for (let i = 0; i + 1 < texts.length; ++i) verify(texts[i].x + Math.min(texts[i].width, texts[i].contentWidth) <= texts[i + 1].x, texts[i].text)
+        verify(texts[2].truncated);
+    }
+
     function test_wheel() {
         panel.setupList("5.1.2", "Event", 1, true);
         compare(list().currentIndex, 0);

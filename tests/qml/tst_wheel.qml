@@ -402,6 +402,40 @@ TestCase {
         compare(turns(), [100]);
     }
 
+    function test_touchesOutsideTheCircleReachWhatIsBelow_data() {
+        return [{
+            "tag": "corner of the touch area",
+            "x": 20,
+            "y": 30,
+            "below": 1,
+            "wheel": 0
+        }, {
+            "tag": "right edge, level with the centre",
+            "x": 310,
+            "y": 165,
+            "below": 1,
+            "wheel": 0
+        }, {
+            "tag": "inside the circle",
+            "x": 165,
+            "y": 200,
+            "below": 0,
+            "wheel": 1
+        }];
+    }
+
+    function test_touchesOutsideTheCircleReachWhatIsBelow(data) {
+        const below = createTemporaryObject(belowComponent, testCase.parent);
+        const wheel = createWheel();
+        const clicked = createTemporaryObject(spyComponent, testCase, {
+            "target": wheel,
+            "signalName": "clicked"
+        });
+        mouseClick(wheel, data.x, data.y);
+        compare(below.clicks, data.below);
+        compare(clicked.count, data.wheel);
+    }
+
     name: "Wheel"
     width: 480
     height: 480
@@ -421,6 +455,19 @@ TestCase {
         id: wheelComponent
 
         Wheel {
+        }
+
+    }
+
+    Component {
+        id: belowComponent
+
+        MouseArea {
+            property int clicks: 0
+
+            width: 480
+            height: 480
+            onClicked: clicks++
         }
 
     }

@@ -116,12 +116,19 @@ Item {
 
     function openSocket() {
         handshakeTimeout.restart();
-        socket.active = false;
-        socket.active = true;
         const url = "ws://" + ip + ":" + port;
+        if (socket.status === WebSocket.Connecting) {
+            // Closing an attempt that is still connecting writes a close
+            // frame to an unconnected socket; a new address replaces the
+            // attempt without it ("/" asks for the same resource).
+            socket.url = String(socket.url) === url ? url + "/" : url;
+            return ;
+        }
+        socket.active = false;
         if (String(socket.url) !== url)
             socket.url = url;
 
+        socket.active = true;
     }
 
     function reconnect() {

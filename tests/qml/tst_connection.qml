@@ -594,6 +594,19 @@ TestCase {
         compare(link.comState, "login");
     }
 
+    // Reopening (a new address, a watchdog) while an attempt is still
+    // connecting must not write to the unconnected socket; the log line that
+    // would fails this run.
+    function test_reconnectWhileConnecting() {
+        const link = connect();
+        compare(link.comState, "connecting");
+        link.reconnect();
+        link.reconnect();
+        login(link, "T1");
+        wait(200);
+        compare(logins, 1);
+    }
+
     function test_closedServiceIsRetried() {
         const link = connect();
         login(link, "T1");

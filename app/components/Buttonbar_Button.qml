@@ -11,6 +11,8 @@ Item {
     property string enterAction
     property string leaveAction
     property string prevState
+    // When this key last acted, to tell a double tap from a later one.
+    property double lastTap: 0
     property color text_color: main.text_color
     property color text_color_disabled: main.text_color_disabled
     property color bg_color_over: main.bt_bg_color_over
@@ -39,8 +41,9 @@ Item {
             text = params.text;
 
         if (params.clickAction !== undefined && params.clickAction !== clickAction) {
-            // A tap meant for the old action must not reach the new one.
-            if (clickAction !== "")
+            // A second tap of a double tap must not reach the action the
+            // first one brought; a change long after a tap needs no wait.
+            if (clickAction !== "" && Date.now() - lastTap < settling.interval)
                 settling.restart();
 
             clickAction = params.clickAction;
@@ -80,6 +83,7 @@ Item {
             console.log(cID + ": ignoring a tap, the action changed just now");
             return false;
         }
+        lastTap = Date.now();
         controller.command(clickAction);
         return true;
     }

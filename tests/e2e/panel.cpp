@@ -2,16 +2,26 @@
 
 #include "startup.h"
 
+#include <QElapsedTimer>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QSettings>
+#include <QTest>
 
 void Panel::prepareApplication()
 {
     nameApplication();
     registerInterfaceTypes();
     loadPanelFonts();
+}
+
+void Panel::paceTap()
+{
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 550)
+        QTest::qWait(550 - int(last.elapsed()));
+    last.start();
 }
 
 void Panel::pointSettingsAt(quint16 port, const QString &user, const QString &password)

@@ -27,6 +27,9 @@ public:
     QObject *child(const char *member) const;
 
     static void prepareApplication();
+    // Waits as an operator's taps would: a soft key ignores a second tap
+    // within half a second of one that changed its action.
+    static void paceTap();
     // Points the program's link at a supply on this machine through the
     // settings store.
     static void pointSettingsAt(quint16 port, const QString &user = QStringLiteral("kiwi"),

@@ -83,6 +83,7 @@ static bool softKey(Panel &panel, const QString &key, const QString &caption)
         qWarning() << key << "reads" << keyLabel(panel, key) << "instead of" << caption;
         return false;
     }
+    Panel::paceTap();
     QQuickItem *button = item(panel, key);
     // Right of centre: the wheel's edge covers the keys' left side.
     const QPointF point(button->width() / 2 + 20, button->height() / 2);

@@ -48,6 +48,7 @@ static QStringList keyTexts(Panel &panel)
 // A soft key touched as an operator would (left of its label is the wheel strip).
 static void touchKey(Panel &panel, const char *key)
 {
+    Panel::paceTap();
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre(item(panel, key)) + QPoint(20, 0));
 }
 

@@ -216,6 +216,15 @@ TestCase {
         wait(300);
         data.tap();
         compare(controller.commands, ["closeMessages", "ClearAll"]);
+        // A change long after the last tap, as when the wheel moves a
+        // selection, lets the next tap act at once.
+        wait(550);
+        main.setComponent("bb_bt4", {
+            "text": "BACK",
+            "clickAction": "closeMessages"
+        });
+        data.tap();
+        compare(controller.commands, ["closeMessages", "ClearAll", "closeMessages"]);
     }
 
     function test_releaseWithoutPress() {

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
 import "fixtures/children.js" as Children
+import "fixtures/softkeys.js" as SoftKeys
 import "fixtures/views.js" as Views
 
 // The settings menus inside the real root screen, with the real menu model,
@@ -95,12 +96,7 @@ TestCase {
     }
 
     function press(cID) {
-        main.triggerComponent(cID, {
-            "action": "pressed"
-        });
-        main.triggerComponent(cID, {
-            "action": "released"
-        });
+        SoftKeys.press(testCase, main, cID);
     }
 
     function key(name) {

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import QtTest 1.12
 import "fixtures/children.js" as Children
+import "fixtures/softkeys.js" as SoftKeys
 import "fixtures/views.js" as Views
 
 // The oscilloscope view inside the real root screen: channels from the
@@ -61,12 +62,7 @@ TestCase {
     }
 
     function press(cID) {
-        main.triggerComponent(cID, {
-            "action": "pressed"
-        });
-        main.triggerComponent(cID, {
-            "action": "released"
-        });
+        SoftKeys.press(testCase, main, cID);
     }
 
     function key(cID) {
@@ -293,4 +289,5 @@ TestCase {
         main.connected = false;
     }
 
+    name: "Oscilloscope"
 }

@@ -462,6 +462,7 @@ TestCase {
     }
 
     when: windowShown
+    name: "Osci"
 
     Component {
         id: plotComponent

@@ -290,4 +290,5 @@ TestCase {
         compare(ch.getOffset(), -10);
     }
 
+    name: "OsiChannel"
 }

@@ -32,16 +32,7 @@ static QList<QQuickItem *> items(Panel &panel, const QString &name)
 // The item with this name inside the list row of the given channel.
 static QQuickItem *inRow(Panel &panel, const QString &channel, const QString &name)
 {
-    for (QQuickItem *item : items(panel, name)) {
-        for (QQuickItem *up = item->parentItem(); up; up = up->parentItem()) {
-            if (up->property("chIndex").isValid()) {
-                if (up->property("cID").toString() == channel)
-                    return item;
-                break;
-            }
-        }
-    }
-    return nullptr;
+    return inRow(qobject_cast<QQuickItem *>(panel.root()), channel, name);
 }
 
 static QQuickItem *item(Panel &panel, const QString &name)

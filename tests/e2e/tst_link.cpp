@@ -1,5 +1,6 @@
 // The real root screen against the real virtual supply: what crosses the
 // wire, and how the link recovers.
+#include "items.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
@@ -59,32 +60,10 @@ static QString value(Panel &panel, const QString &path, const QString &item)
     return panel.call("getItemValue", { path, item }).toList().value(1).toString();
 }
 
-// List rows have no object parent: walk the visual tree.
-static void collect(QQuickItem *item, const QString &name, QList<QQuickItem *> &found)
-{
-    if (item->objectName() == name)
-        found << item;
-    for (QQuickItem *child : item->childItems())
-        collect(child, name, found);
-}
-
 // The named item inside the list row of the channel, or of the view.
 static QQuickItem *find(Panel &panel, const QString &name, const QString &channel = {})
 {
-    QList<QQuickItem *> found;
-    collect(qobject_cast<QQuickItem *>(panel.root()), name, found);
-    for (QQuickItem *item : found) {
-        if (channel.isEmpty())
-            return item;
-        for (QQuickItem *up = item->parentItem(); up; up = up->parentItem()) {
-            if (up->property("chIndex").isValid()) {
-                if (up->property("cID").toString() == channel)
-                    return item;
-                break;
-            }
-        }
-    }
-    return nullptr;
+    return inRow(qobject_cast<QQuickItem *>(panel.root()), channel, name);
 }
 
 static QString text(QQuickItem *item)

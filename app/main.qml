@@ -255,9 +255,15 @@ Item {
 
     // Queues one item command for the device path "line.address.channel"
     // (absent levels empty) and sends the queue.
-    function sendItemCommand(command, path, item, value, unit) {
+    // Line, address and channel of a device path, absent levels empty.
+    function pathFields(path) {
         const fields = path === undefined ? [] : String(path).split(".");
-        lumaConnection.appendQueue(command, fields[0] || "", fields[1] || "", fields[2] || "", item, value, unit);
+        return [fields[0] || "", fields[1] || "", fields[2] || ""];
+    }
+
+    function sendItemCommand(command, path, item, value, unit) {
+        const fields = pathFields(path);
+        lumaConnection.appendQueue(command, fields[0], fields[1], fields[2], item, value, unit);
         lumaConnection.sendQueue();
     }
 
@@ -271,6 +277,12 @@ Item {
 
     function isItemCurrent(path, item) {
         return cache.isCurrent(path, item);
+    }
+
+    // Full for a value read since the link came back, dimmed for a last
+    // known one.
+    function itemOpacity(path, item) {
+        return isItemCurrent(path, item) ? 1 : staleOpacity;
     }
 
     // A last known value that is not current counts as unknown.
@@ -305,13 +317,13 @@ Item {
 
         }
         for (const entry of cache.refreshList()) {
-            const fields = entry[0] === "" ? [] : entry[0].split(".");
-            const key = [fields[0] || "", fields[1] || "", fields[2] || ""].join(".") + "_" + entry[1];
+            const fields = pathFields(entry[0]);
+            const key = fields.join(".") + "_" + entry[1];
             if (key in queued)
                 continue;
 
             queued[key] = true;
-            lumaConnection.appendQueue("getItem", fields[0] || "", fields[1] || "", fields[2] || "", entry[1]);
+            lumaConnection.appendQueue("getItem", fields[0], fields[1], fields[2], entry[1]);
         }
     }
 
@@ -334,32 +346,26 @@ Item {
             console.log("Ignoring a toggle of " + key + ": the last one is not answered yet");
             return ;
         }
-        if (!isItemCurrent(path, item)) {
+        const known = isItemCurrent(path, item);
+        if (known)
+            setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
+        else
             requestUpdate(path, item);
-            pendingToggles[key] = {
-                "path": path,
-                "item": item,
-                "act": true,
-                "timer": delay(function() {
-                    delete pendingToggles[key];
-                    alert("warning", "NOT SWITCHED: NO ANSWER FROM THE SUPPLY FOR " + path + " " + item, "warning");
-                }, 5000)
-            };
-            return ;
-        }
-        setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
         pendingToggles[key] = {
             "path": path,
             "item": item,
-            "act": false,
+            "act": !known,
             "timer": delay(function() {
                 delete pendingToggles[key];
-            }, 500)
+                if (!known)
+                    alert("warning", "NOT SWITCHED: NO ANSWER FROM THE SUPPLY FOR " + path + " " + item, "warning");
+
+            }, known ? 500 : 5000)
         };
     }
 
     function answerToggle(identifier) {
-        const pending = identifier in pendingToggles ? pendingToggles[identifier] : undefined;
+        const pending = pendingToggles[identifier];
         if (pending === undefined || !isItemCurrent(pending.path, pending.item))
             return ;
 
@@ -457,9 +463,19 @@ Item {
         return request.status;
     }
 
+    // Rates such as "V/s" convert by their quantity unit.
     function getValueByUnit(value, sourceUnit, targetUnit) {
         if (sourceUnit === undefined || sourceUnit === "" || targetUnit === undefined || targetUnit === "")
             return value;
+
+        if (sourceUnit === targetUnit)
+            return Number(value);
+
+        const rate = /^(.+)(\/[^\/]+)$/;
+        const sourceRate = rate.exec(sourceUnit);
+        const targetRate = rate.exec(targetUnit);
+        if (sourceRate !== null && targetRate !== null && sourceRate[2] === targetRate[2])
+            return getValueByUnit(value, sourceRate[1], targetRate[1]);
 
         let factor = 1;
         const source = ownValue(unitScales, sourceUnit);
@@ -535,42 +551,36 @@ Item {
         return false;
     }
 
+    // The soft keys and the wheel key act on their components; false for
+    // the other keys.
+    function triggerPanelKey(buttonId, action) {
+        const cID = /^bb_bt[1-4]$/.test(buttonId) ? buttonId : buttonId === "rt_bt" ? "wh1" : "";
+        if (cID === "")
+            return false;
+
+        triggerComponent(cID, {
+            "action": action
+        });
+        return true;
+    }
+
     function panelKeyPressed(buttonId) {
-        if (/^bb_bt[1-4]$/.test(buttonId))
-            triggerComponent(buttonId, {
-            "action": "pressed"
-        });
-        else if (buttonId === "rt_bt")
-            triggerComponent("wh1", {
-            "action": "pressed"
-        });
+        triggerPanelKey(buttonId, "pressed");
     }
 
     function panelKeyReleased(buttonId) {
         if (!resetDisplayTimer()) {
             // The release only woke the display: drop the pressed look.
-            if (/^bb_bt[1-4]$/.test(buttonId))
-                triggerComponent(buttonId, {
-                "action": "canceled"
-            });
-            else if (buttonId === "rt_bt")
-                triggerComponent("wh1", {
-                "action": "canceled"
-            });
+            triggerPanelKey(buttonId, "canceled");
             return ;
         }
-        if (/^bb_bt[1-4]$/.test(buttonId))
-            triggerComponent(buttonId, {
-            "action": "released"
-        });
-        else if (/^ch_bt[0-3]$/.test(buttonId))
+        if (triggerPanelKey(buttonId, "released"))
+            return ;
+
+        if (/^ch_bt[0-3]$/.test(buttonId))
             command("lumaCommand", {
             "mode": "toggle",
             "path": "0.0." + buttonId.charAt(5) + "_Control.on"
-        });
-        else if (buttonId === "rt_bt")
-            triggerComponent("wh1", {
-            "action": "released"
         });
         else if (buttonId === "home_bt")
             command("openHomescreen");

@@ -78,7 +78,7 @@ Item {
         styleOn = onStyleFor(currentItem);
         state = itemIdState || itemId2State || itemId3State ? styleOn : styleOff;
         // Dimmed until its item is read (again, after a reconnection).
-        opacity = itemId === "" || main.isItemCurrent(cID, itemId) ? 1 : main.staleOpacity;
+        opacity = itemId === "" ? 1 : main.itemOpacity(cID, itemId);
         return true;
     }
 

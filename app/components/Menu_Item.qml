@@ -148,21 +148,6 @@ Item {
         return true;
     }
 
-    // Rates such as "V/s" convert by their quantity unit; equal units need
-    // no conversion (and the converter knows no rates).
-    function convertUnit(value, source, target) {
-        if (source === target)
-            return value;
-
-        const rate = /^(.*)(\/[^\/]+)$/;
-        const from = rate.exec(source);
-        const to = rate.exec(target);
-        if (from !== null && to !== null && from[2] === to[2])
-            return main.getValueByUnit(value, from[1], to[1]);
-
-        return main.getValueByUnit(value, source, target);
-    }
-
     function setMinMax() {
         const channel = main.selectedChannel.cID;
         const path = channel === "0.0.*" ? "0.0.0" : channel;
@@ -179,7 +164,7 @@ Item {
                 console.warn("Menu_Item: ignoring the limit " + item + " = " + record[1]);
                 return current;
             }
-            return convertUnit(value, record[2], itemUnit);
+            return main.getValueByUnit(value, record[2], itemUnit);
         };
         min = limit(entry._minFromLuma, min);
         max = limit(entry._maxFromLuma, max);

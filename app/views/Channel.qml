@@ -68,7 +68,7 @@ Item {
     // A value not read since the link came back is drawn dimmed.
     function show(field, item) {
         field.text = valueText(item, " ");
-        field.opacity = main.isItemCurrent(cID, item) ? 1 : main.staleOpacity;
+        field.opacity = main.itemOpacity(cID, item);
     }
 
     function outputModeText(voltage) {
@@ -110,12 +110,11 @@ Item {
         // A last known state keeps its text but never the colour of a live one.
         const live = main.isItemCurrent(cID, "Status.runningState");
         chStatus.state = live ? running : "";
-        chStatusText.opacity = live ? 1 : main.staleOpacity;
+        chStatusText.opacity = main.itemOpacity(cID, "Status.runningState");
         const cv = value("Status.constantVoltage");
         const cc = value("Status.constantCurrent");
         chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
-        const modeLive = main.isItemCurrent(cID, "Status.constantVoltage") && main.isItemCurrent(cID, "Status.constantCurrent");
-        chModeText.opacity = modeLive ? 1 : main.staleOpacity;
+        chModeText.opacity = Math.min(main.itemOpacity(cID, "Status.constantVoltage"), main.itemOpacity(cID, "Status.constantCurrent"));
         chPol.state = value("Setup.outputPolarity");
         const voltageMode = value("Status.voltageMode");
         if (voltageMode !== "")

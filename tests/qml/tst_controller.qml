@@ -105,6 +105,18 @@ TestCase {
             "target": "A",
             "expected": 3e-06
         }, {
+            "tag": "rate by its quantity",
+            "value": 2,
+            "source": "mA/s",
+            "target": "µA/s",
+            "expected": 2000
+        }, {
+            "tag": "same unit, unknown to the table",
+            "value": "45",
+            "source": "°C",
+            "target": "°C",
+            "expected": 45
+        }, {
             "tag": "unlisted ampere unit counts as micro",
             "value": 7,
             "source": "pA",

@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
 {
     // Qt Charts draws through the widget module, hence QApplication.
     QApplication app(argc, argv);
+    chooseRenderer();
     QQuickView view;
 
     qDebug() << "zandorcontrol rev. " << ZANDOR_REVISION << " started.\n";

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QQuickWindow>
 #include <QtQml>
 
 void nameApplication()
@@ -13,6 +14,15 @@ void nameApplication()
     QCoreApplication::setOrganizationName(QStringLiteral("Korvat"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("korvat.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Zandorcontrol"));
+}
+
+void chooseRenderer()
+{
+    // A 480 x 272 panel gains nothing from GL: the software scene graph draws
+    // the same screens at a third of the CPU and without the driver stack's
+    // memory (README, "Benchmarks").
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
 }
 
 void registerInterfaceTypes()

@@ -5,6 +5,10 @@
 // Names the application; the settings store is kept under these names.
 void nameApplication();
 
+// Draws with Qt Quick's software scene graph unless QT_QUICK_BACKEND asks
+// for another; call before the first window is made.
+void chooseRenderer();
+
 // Makes the native types known to the interface layer.
 void registerInterfaceTypes();
 

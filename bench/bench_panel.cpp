@@ -13,6 +13,7 @@
 #include <QJSValue>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QSGRendererInterface>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -148,9 +149,12 @@ int main(int argc, char *argv[])
     const double elapsed = wall.nsecsElapsed() / 1e9;
     const double share = (cpuSeconds() - cpuBefore) / elapsed;
     const double mainShare = (mainThreadSeconds() - mainBefore) / elapsed;
-    std::printf("panel: %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core, "
+    const bool software =
+            panel.view().rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    std::printf("panel (%s): %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core, "
                 "%.2f %% on the interface thread), %.1f frames per s, peak RSS %.1f MiB\n",
-                qPrintable(channels), cycle, qPrintable(panel.property("currentView").toString()),
+                software ? "software" : "OpenGL", qPrintable(channels), cycle,
+                qPrintable(panel.property("currentView").toString()),
                 share, share * 100, mainShare * 100, frames / elapsed, peakMiB());
     if (osci) {
         const double tick = tickMicroseconds(panel, 200);

@@ -12,6 +12,7 @@
 void Panel::prepareApplication()
 {
     nameApplication();
+    chooseRenderer();
     registerInterfaceTypes();
     loadPanelFonts();
 }

@@ -91,13 +91,13 @@ Item {
     width: 100
     height: 50
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         main.componentTriggered.connect(triggerComponent);
         updateState(cID);
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
         main.componentTriggered.disconnect(triggerComponent);
     }

@@ -36,8 +36,9 @@ const double fixedNow = 1893499200000.0;
 // A channel differing by more than this in any colour component differs.
 const int tolerance = 16;
 
-const QStringList screens = { "channellist",    "alert", "channel", "home",   "menu-settings",
-                              "menu-voltage-edit", "menu-keyboard", "oscilloscope", "touch" };
+const QStringList screens
+        = { "channellist",       "alert",         "channel",      "home", "menu-settings",
+            "menu-voltage-edit", "menu-keyboard", "oscilloscope", "touch" };
 
 QQuickItem *find(Panel &panel, const QString &name)
 {
@@ -119,8 +120,7 @@ void freezeOscilloscope(Panel &panel)
     const double range = plot->property("xAxisRange").toDouble();
     plot->setProperty("nowMs", fixedNow);
     plot->setProperty("xMax", xMax);
-    QMetaObject::invokeMethod(plot, "setXAxis",
-                              Q_ARG(QVariant, xMax - range),
+    QMetaObject::invokeMethod(plot, "setXAxis", Q_ARG(QVariant, xMax - range),
                               Q_ARG(QVariant, xMax));
     QJSEngine *engine = panel.view().engine();
     const QJSValue channels = plot->property("channels").value<QJSValue>();
@@ -132,8 +132,9 @@ void freezeOscilloscope(Panel &panel)
         for (int i = 0; i < 200; ++i) {
             const double volts = level + (20 + 10 * c) * std::sin(i / (4.0 + 2 * c));
             channel.property(QStringLiteral("addPoint"))
-                    .callWithInstance(channel, { engine->toScriptValue(record(volts, "V")),
-                                                 fixedNow - (200 - i) * range / 200 });
+                    .callWithInstance(channel,
+                                      { engine->toScriptValue(record(volts, "V")),
+                                        fixedNow - (200 - i) * range / 200 });
         }
     }
     QMetaObject::invokeMethod(plot, "refreshAll");
@@ -227,8 +228,8 @@ int grabScreens(const QDir &dir)
     if (!QTest::qWaitFor([&] { return panel.property("currentView").toString() == "Channellist"; },
                          10000))
         return 1;
-    const bool software =
-            panel.view().rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    const bool software
+            = panel.view().rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
     std::printf("renderer: %s\n", software ? "software" : "OpenGL");
 
     // Three outputs on at fast ramps, one off; every ramp ends before the grabs.
@@ -244,10 +245,11 @@ int grabScreens(const QDir &dir)
     }
     const auto settled = [&] {
         for (int i = 0; i < channels; ++i) {
-            const QString state = panel.call("getItemValue", { channelPath(i), "Status.runningState" })
-                                          .toList()
-                                          .value(1)
-                                          .toString();
+            const QString state
+                    = panel.call("getItemValue", { channelPath(i), "Status.runningState" })
+                              .toList()
+                              .value(1)
+                              .toString();
             if (state != (setVoltages[i % 4] ? "ok" : "off"))
                 return false;
         }
@@ -341,8 +343,8 @@ int compare(const QDir &dir)
     std::printf("\nPixels differing by more than %d in a colour component, in all and outside "
                 "text; masked: nothing (values frozen, fixed traces at a fixed time)\n",
                 tolerance);
-    std::printf("%-18s %8s %8s %9s %8s  %s\n", "screen", "differ", "largest", "non-text",
-                "largest", "where (non-text)");
+    std::printf("%-18s %8s %8s %9s %8s  %s\n", "screen", "differ", "largest", "non-text", "largest",
+                "where (non-text)");
     for (const QString &screen : screens) {
         const QImage gl(dir.filePath("opengl/" + screen + ".png"));
         const QImage sw(dir.filePath("software/" + screen + ".png"));
@@ -389,9 +391,8 @@ int compare(const QDir &dir)
                                                       .arg(where.y())
                                                       .arg(where.width())
                                                       .arg(where.height());
-        std::printf("%-18s %7.2f%% %8d %8.3f%% %8d  %s\n", qPrintable(screen),
-                    differing / pixels, largest, outside / pixels, largestOutside,
-                    qPrintable(box));
+        std::printf("%-18s %7.2f%% %8d %8.3f%% %8d  %s\n", qPrintable(screen), differing / pixels,
+                    largest, outside / pixels, largestOutside, qPrintable(box));
     }
     return 0;
 }

@@ -95,9 +95,11 @@ QVariantList record(double value, const QString &unit)
 }
 
 // The channel chart stops sampling and draws 30 s of a fixed ramp with ripple.
-void freezeChart(Panel &panel)
+bool freezeChart(Panel &panel)
 {
     QQuickItem *chart = find(panel, QStringLiteral("channelChart"));
+    if (!chart)
+        return false;
     chart->setProperty("started", false);
     for (int i = 0; i <= 60; ++i) {
         const double volts = -(std::min(i, 40) * 6.25 + 3 * std::sin(i / 3.0));
@@ -109,12 +111,15 @@ void freezeChart(Panel &panel)
                                   Q_ARG(QVariant, record(milliamperes, "mA")),
                                   Q_ARG(QVariant, time));
     }
+    return true;
 }
 
 // The plot stops and draws fixed waves across its window on every channel.
-void freezeOscilloscope(Panel &panel)
+bool freezeOscilloscope(Panel &panel)
 {
     QQuickItem *plot = find(panel, QStringLiteral("osci"));
+    if (!plot)
+        return false;
     plot->setProperty("isRunning", false);
     const double xMax = fixedNow + plot->property("xScale").toDouble();
     const double range = plot->property("xAxisRange").toDouble();
@@ -137,7 +142,7 @@ void freezeOscilloscope(Panel &panel)
                                         fixedNow - (200 - i) * range / 200 });
         }
     }
-    QMetaObject::invokeMethod(plot, "refreshAll");
+    return QMetaObject::invokeMethod(plot, "refreshAll");
 }
 
 // Opacity as drawn: the item's own times every ancestor's.
@@ -203,19 +208,28 @@ void save(Panel &panel, const QDir &dir, const QString &name)
     std::printf("  %s: %dx%d\n", qPrintable(name), image.width(), image.height());
 }
 
-void showMenu(Panel &panel, const QString &menu, int row)
+// The menu with the row current, in edit when asked.
+bool showMenu(Panel &panel, const QString &menu, int row, bool edit = false)
 {
     panel.call("changeView", { "Menu", QVariantMap { { "modelToLoad", menu } }, false });
-    QObject *list = shownView(panel)->findChild<QQuickItem *>(QStringLiteral("menuList"));
+    QObject *view = shownView(panel);
+    QObject *list = view ? view->findChild<QQuickItem *>(QStringLiteral("menuList")) : nullptr;
+    if (!list)
+        return false;
     list->setProperty("currentIndex", row);
     QTest::qWait(1500); // values answered, fades settled
-}
-
-void editRow(Panel &panel)
-{
-    QMetaObject::invokeMethod(shownView(panel), "command", Q_ARG(QVariant, "editItem"),
+    if (!edit)
+        return true;
+    QMetaObject::invokeMethod(view, "command", Q_ARG(QVariant, "editItem"),
                               Q_ARG(QVariant, QVariantMap()));
     QTest::qWait(800);
+    return view->property("mode").toString() == QLatin1String("edit");
+}
+
+int failed(const char *why)
+{
+    std::fprintf(stderr, "bench_renderers: %s\n", why);
+    return 1;
 }
 
 int grabScreens(const QDir &dir)
@@ -255,10 +269,8 @@ int grabScreens(const QDir &dir)
         }
         return true;
     };
-    if (!QTest::qWaitFor(settled, 15000)) {
-        std::printf("the outputs did not settle\n");
-        return 1;
-    }
+    if (!QTest::qWaitFor(settled, 15000))
+        return failed("the outputs did not settle");
 
     freezeValues(panel);
     QTest::qWait(1000);
@@ -273,10 +285,13 @@ int grabScreens(const QDir &dir)
 
     QQuickItem *row = inRow(qobject_cast<QQuickItem *>(panel.root()), channelPath(1),
                             QStringLiteral("maSelect"));
+    if (!row)
+        return failed("no row of channel 1");
     QTest::mouseDClick(&panel.view(), Qt::LeftButton, {},
                        row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint());
     QTest::qWait(3000); // the chart samples live values
-    freezeChart(panel);
+    if (!freezeChart(panel))
+        return failed("no chart on the channel view");
     QTest::qWait(800);
     save(panel, dir, "channel");
 
@@ -284,19 +299,21 @@ int grabScreens(const QDir &dir)
     QTest::qWait(1200);
     save(panel, dir, "home");
 
-    showMenu(panel, "configMain", 0);
+    if (!showMenu(panel, "configMain", 0))
+        return failed("no settings tree");
     save(panel, dir, "menu-settings");
-    showMenu(panel, "channelSetup_voltageMenu", 0);
-    editRow(panel);
+    if (!showMenu(panel, "channelSetup_voltageMenu", 0, true))
+        return failed("the voltage menu did not go into edit");
     save(panel, dir, "menu-voltage-edit");
-    showMenu(panel, "configReset", 3);
-    editRow(panel);
+    if (!showMenu(panel, "configReset", 3, true))
+        return failed("the configuration name did not go into edit");
     save(panel, dir, "menu-keyboard");
 
     panel.command(QStringLiteral("openOsci"));
     QTest::qWait(3000); // live traces at the fast cycle the view asks for
     freezeValues(panel);
-    freezeOscilloscope(panel);
+    if (!freezeOscilloscope(panel))
+        return failed("no oscilloscope plot");
     QTest::qWait(800);
     save(panel, dir, "oscilloscope");
 

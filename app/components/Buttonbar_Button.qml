@@ -178,8 +178,8 @@ Item {
         property color prevColor: "transparent"
 
         objectName: "indicator"
-        x: root.width - root.paddingX - measure.width - 5
-        y: (root.height - measure.height) / 2
+        x: Math.round(root.width - root.paddingX - measure.width - 5)
+        y: Math.round((root.height - measure.height) / 2)
         width: label.text === "" ? 0 : measure.width + 10
         height: label.text === "" ? 0 : measure.height + 2
         radius: 3

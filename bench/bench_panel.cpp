@@ -145,7 +145,7 @@ int main(int argc, char *argv[])
     int frames = 0;
     QObject::connect(&panel.view(), &QQuickWindow::frameSwapped, [&frames] { ++frames; });
     wall.start();
-    QTest::qWait(seconds * 1000);
+    Panel::run(seconds * 1000);
     const double elapsed = wall.nsecsElapsed() / 1e9;
     const double share = (cpuSeconds() - cpuBefore) / elapsed;
     const double mainShare = (mainThreadSeconds() - mainBefore) / elapsed;

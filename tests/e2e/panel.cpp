@@ -3,11 +3,13 @@
 #include "startup.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 
 void Panel::prepareApplication()
 {
@@ -23,6 +25,13 @@ void Panel::paceTap()
     if (last.isValid() && last.elapsed() < 550)
         QTest::qWait(550 - int(last.elapsed()));
     last.start();
+}
+
+void Panel::run(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void Panel::pointSettingsAt(quint16 port, const QString &user, const QString &password)

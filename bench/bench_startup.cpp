@@ -1,14 +1,20 @@
 // Start-up time of the program against a supply that already listens: from
 // the moment the process is started (taken just before the fork) to its
 // first frame, its first frame with a view and its first frame of the live
-// channel list. Two builds of the same program run alternately: the
-// interface compiled ahead of time, as shipped, and the same files compiled
-// from source at every start (without the disk cache).
+// channel list. The same program runs alternately as
+//   compiled  the interface compiled ahead of time, as shipped;
+//   source    the same files as plain resources, compiled at every start
+//             (QML_DISABLE_DISK_CACHE=1);
+//   cached    the source build with Qt's disk cache, filled by the first
+//             start.
+// The compiled build must never compile an interface file itself: its disk
+// cache has to stay empty, which is checked and printed.
 // Usage: bench_startup [runs per build (10)] [channels (4)]
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,9 +31,10 @@ const char *const milestones[]
 
 struct Build
 {
-    Build(const char *name, const QString &program)
+    Build(const char *name, const QString &program, const QString &cacheHome)
         : name(name), program(program), environment(QProcessEnvironment::systemEnvironment())
     {
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
     }
 
     const char *name;
@@ -103,7 +110,6 @@ int main(int argc, char *argv[])
 {
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int runs = std::max(1, args.value(1, QStringLiteral("10")).toInt());
@@ -114,17 +120,23 @@ int main(int argc, char *argv[])
         return 1;
     Panel::pointSettingsAt(supply.port());
 
-    Build compiled("compiled", QStringLiteral(STARTUP_COMPILED));
-    Build source("source", QStringLiteral(STARTUP_SOURCE));
+    const QString compiledCache = home.filePath(QStringLiteral("cache-compiled"));
+    Build compiled("compiled", QStringLiteral(STARTUP_COMPILED), compiledCache);
+    Build source("source", QStringLiteral(STARTUP_SOURCE), home.filePath(QStringLiteral("cache")));
     // Compiled from source at every start, not from a cache of an earlier one.
     source.environment.insert(QStringLiteral("QML_DISABLE_DISK_CACHE"), QStringLiteral("1"));
+    Build cached("cached", QStringLiteral(STARTUP_SOURCE),
+                 home.filePath(QStringLiteral("cache-cached")));
+    const std::initializer_list<Build *> builds = { &compiled, &source, &cached };
 
     // One start of each first, not counted: the files in the page cache and
     // Qt's own caches filled, as on a panel that has started before.
-    if (!startOnce(compiled, false) || !startOnce(source, false))
-        return 1;
+    for (Build *build : builds) {
+        if (!startOnce(*build, false))
+            return 1;
+    }
     for (int run = 0; run < runs; ++run) {
-        for (Build *build : { &compiled, &source }) {
+        for (Build *build : builds) {
             if (!startOnce(*build, true))
                 ++build->failures;
         }
@@ -134,7 +146,14 @@ int main(int argc, char *argv[])
                 "CPU ms until the live channel list\n",
                 qPrintable(channels), runs);
     std::printf("%-9s %-13s %8s %8s %8s\n", "build", "step", "min", "median", "max");
-    printFigures(compiled);
-    printFigures(source);
+    for (const Build *build : builds)
+        printFigures(*build);
+    int compiledHere = 0;
+    for (QDirIterator it(compiledCache, { QStringLiteral("*.qmlc"), QStringLiteral("*.jsc") },
+                         QDir::Files, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++compiledHere;
+    std::printf("interface files the compiled build compiled itself (disk cache): %d%s\n",
+                compiledHere, compiledHere ? " - NOT ALL AHEAD OF TIME" : "");
     return 0;
 }

@@ -26,6 +26,10 @@ Item {
     readonly property real staleOpacity: 0.4
     // "path_item" -> {timer, act}: a toggle waiting for the supply's answer.
     property var pendingToggles: Object.create(null)
+    // Components told of stateUpdated, in subscription order: {owner, key,
+    // handler}. An update reaches only those whose key it contains, so one
+    // value costs what it concerns, not a call into every component.
+    property var subscriptions: []
     property int cycleTime: 250
     property int cycleTimeOsc: 50
     readonly property string appMode: hardware.environment() === "ARM" ? "Zandor" : "remote"
@@ -286,7 +290,7 @@ Item {
     // Full for a value read since the link came back, dimmed for a last
     // known one.
     function itemOpacity(path, item) {
-        return isItemCurrent(path, item) ? 1 : staleOpacity;
+        return cache.isCurrent(path, item) ? 1 : staleOpacity;
     }
 
     // A last known value that is not current counts as unknown.
@@ -709,6 +713,34 @@ Item {
             alert(type, message, "error");
     }
 
+    // Calls handler(identifier) for every update whose identifier contains
+    // key; every identifier the handler accepts must contain it. Subscribing
+    // again changes the key and keeps the place in the order.
+    function subscribe(owner, key, handler) {
+        for (const subscription of subscriptions) {
+            if (subscription.owner === owner) {
+                subscription.key = key;
+                return ;
+            }
+        }
+        // A new list: an update being handed out keeps the one it started with.
+        subscriptions = subscriptions.concat([{
+            "owner": owner,
+            "key": key,
+            "handler": handler
+        }]);
+    }
+
+    function unsubscribe(owner) {
+        subscriptions = subscriptions.filter(function(subscription) {
+            if (subscription.owner !== owner)
+                return true;
+
+            subscription.handler = null;
+            return false;
+        });
+    }
+
     function setObjectState(cID, state) {
         objectStates[cID] = state;
         stateUpdated(cID);
@@ -749,6 +781,16 @@ Item {
         return next;
     }
 
+    onStateUpdated: {
+        const list = subscriptions;
+        for (let i = 0; i < list.length; ++i) {
+            const subscription = list[i];
+            // Gone while this update was handed out: as a disconnected slot.
+            if (subscription.handler !== null && identifier.includes(subscription.key))
+                subscription.handler(identifier);
+
+        }
+    }
     width: 480
     height: 272
     visible: true
@@ -792,7 +834,10 @@ Item {
         id: cache
 
         onUpdated: {
-            main.answerToggle(identifier);
+            // Checked here: a call for every value received costs more than the test.
+            if (identifier in main.pendingToggles)
+                main.answerToggle(identifier);
+
             main.stateUpdated(identifier);
         }
     }

@@ -1,7 +1,10 @@
 // Cost of one state update fanned out to every subscriber of the channel
 // list: the cache stores the value and announces it, and the view, its rows,
-// badges, bars and wheel each test and read what concerns them.
+// badges, bars and wheel each test and read what concerns them. Timed from
+// the cache, and from the link with the measured values of four channels
+// in one frame, as a running supply sends them every cycle.
 // Usage: bench_fanout [updates (20000)]
+#include "itembatch.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
@@ -24,6 +27,33 @@ static double microsecondsPerUpdate(QObject *cache, const QString &path, const Q
                                   Q_ARG(QVariant, QString::number(i)));
     }
     return timer.nsecsElapsed() / 1e3 / updates;
+}
+
+static double microsecondsPerLinkItem(QObject *link, int updates)
+{
+    const QStringList items = { QStringLiteral("Status.voltageMeasure"),
+                                QStringLiteral("Status.currentMeasure") };
+    QStringList frames;
+    for (int i = 0; i < 16; ++i)
+        frames << batch(i, items);
+    const int rounds = updates / (4 * items.size());
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < rounds; ++i)
+        QMetaObject::invokeMethod(link, "handleMessage", Q_ARG(QVariant, frames[i % 16]));
+    return timer.nsecsElapsed() / 1e3 / (rounds * 4 * items.size());
+}
+
+// Subscribers of the root screen's updates, and how many of them one
+// identifier reaches.
+static std::pair<int, int> subscribers(QObject *root, const QString &identifier)
+{
+    const QJSValue list = root->property("subscriptions").value<QJSValue>();
+    const int all = list.property(QStringLiteral("length")).toInt();
+    int reached = 0;
+    for (int i = 0; i < all; ++i)
+        reached += identifier.contains(list.property(quint32(i)).property(QStringLiteral("key")).toString());
+    return { all, reached };
 }
 
 int main(int argc, char *argv[])
@@ -51,8 +81,16 @@ int main(int argc, char *argv[])
                                                  QStringLiteral("Status.voltageMeasure"), updates);
     const double device = microsecondsPerUpdate(cache, QStringLiteral("0.0"),
                                                 QStringLiteral("Status.temperature"), updates);
+    QObject *link = panel.child("handleMessage");
+    if (!link)
+        return 1;
+    link->setProperty("comState", QStringLiteral("connected"));
+    microsecondsPerLinkItem(link, 800);
+    const double linked = microsecondsPerLinkItem(link, updates);
+    const auto [all, reached] = subscribers(panel.root(), QStringLiteral("0.0.1_Status.voltageMeasure"));
     std::printf("fan-out on the channel list: %.1f us per channel item update, %.1f us per device "
-                "item update (%d updates each)\n",
-                channel, device, updates);
+                "item update (%d updates each, from the cache); %.1f us per channel item from "
+                "the link; %d subscribers, %d reached by one channel item\n",
+                channel, device, updates, linked, all, reached);
     return 0;
 }

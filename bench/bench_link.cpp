@@ -1,54 +1,18 @@
 // Cost of one item update through the link, the cache and the root
 // screen's broadcast: a four-channel batch of 40 items handed to the real
 // Connection.handleMessage, as it arrives from the supply.
+#include "itembatch.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <cstdio>
-
-static QString batch(int round)
-{
-    static const char *items[] = { "Status.voltageMeasure",
-                                   "Status.currentMeasure",
-                                   "Status.runningState",
-                                   "Status.on",
-                                   "Control.voltageSet",
-                                   "Control.currentSet",
-                                   "Status.constantVoltage",
-                                   "Status.constantCurrent",
-                                   "Event.trip",
-                                   "Error.voltageLimit" };
-    QJsonArray packets;
-    for (int channel = 0; channel < 4; ++channel) {
-        for (const char *item : items) {
-            packets.append(QJsonObject {
-                    { "e", "itemUpdated" },
-                    { "d",
-                      QJsonObject { { "i", item },
-                                    { "p",
-                                      QJsonObject { { "l", "0" },
-                                                    { "a", "0" },
-                                                    { "c", QString::number(channel) } } },
-                                    { "v", QString::number(1000 + round % 7) },
-                                    { "u", "V" },
-                                    { "t", QString::number(1700000000 + round) } } } });
-        }
-    }
-    return QString::fromUtf8(
-            QJsonDocument(
-                    QJsonArray { QJsonObject { { "i", "T" }, { "t", "info" }, { "c", packets } } })
-                    .toJson(QJsonDocument::Compact));
-}
 
 int main(int argc, char *argv[])
 {

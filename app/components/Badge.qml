@@ -85,12 +85,14 @@ Item {
     width: measure.width + 4
     height: 15
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID + "_" + itemId, updateState);
         updateState(cID + "_" + itemId);
         updateState(cID + "_" + itemId2);
         updateState(cID + "_" + itemId3);
     }
-    Component.onDestruction: main.stateUpdated.disconnect(updateState)
+    onCIDChanged: main.subscribe(root, cID + "_" + itemId, updateState)
+    onItemIdChanged: main.subscribe(root, cID + "_" + itemId, updateState)
+    Component.onDestruction: main.unsubscribe(root)
     states: [
         State {
             name: "warning"

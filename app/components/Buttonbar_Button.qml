@@ -91,13 +91,13 @@ Item {
     width: 100
     height: 50
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         main.componentTriggered.connect(triggerComponent);
         updateState(cID);
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
         main.componentTriggered.disconnect(triggerComponent);
     }
@@ -178,8 +178,8 @@ Item {
         property color prevColor: "transparent"
 
         objectName: "indicator"
-        x: root.width - root.paddingX - measure.width - 5
-        y: (root.height - measure.height) / 2
+        x: Math.round(root.width - root.paddingX - measure.width - 5)
+        y: Math.round((root.height - measure.height) / 2)
         width: label.text === "" ? 0 : measure.width + 10
         height: label.text === "" ? 0 : measure.height + 2
         radius: 3

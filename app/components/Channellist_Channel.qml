@@ -25,6 +25,7 @@ Item {
     property color status_color_disabled: main.status_color_disabled
     property int paddingX: 10
     property int paddingY: 0
+    property bool emergency: false
     // Conditions shown in the info field: item, type, text, state, action.
     readonly property var conditions: [["Event.currentTrip", "trip", "TRIP", "warning", ""], ["Status.externalInhibitActive", "inhibit", "INHIBIT", "warning", ""], ["Status.voltageLimitExceeded", "vlim", "VLIM", "warning", ""], ["Status.currentLimitExceeded", "ilim", "ILIM", "warning", ""], ["Control.emergency", "emergency", "EMGCY", "error", "TurnOffEmergency"]]
     readonly property var runningStateTexts: ({
@@ -41,36 +42,96 @@ Item {
         return main.getItemValue(cID, item)[1];
     }
 
-    function valueText(item) {
-        const record = main.getItemValue(cID, item);
-        return record[1] + " " + record[2];
-    }
-
     // A value not read since the link came back is drawn dimmed.
     function show(field, item) {
-        field.text = valueText(item);
+        const record = main.getItemValue(cID, item);
+        field.text = record[1] + " " + record[2];
         field.opacity = main.itemOpacity(cID, item);
     }
 
+    // One item updates only the part of the row that shows it; the
+    // channel's own identifier (a state change) refreshes the whole row.
     function updateState(identifier) {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        const emergencyType = cID + "_emergency";
-        if (value("Control.emergency") == 1)
+        const prefix = cID + "_";
+        if (!identifier.startsWith(prefix)) {
+            refresh();
+            return true;
+        }
+        const item = identifier.substring(prefix.length);
+        // An emergency is raised again with every update of its channel.
+        if (emergency || item === "Control.emergency")
+            showEmergency();
+
+        switch (item) {
+        case "Status.voltageMeasure":
+            show(vmeas, item);
+            break;
+        case "Control.voltageSet":
+            show(vset, item);
+            break;
+        case "Status.currentMeasure":
+            show(imeas, item);
+            break;
+        case "Control.currentSet":
+            show(iset, item);
+            break;
+        case "Status.runningState":
+        case "Control.on":
+            showStatus();
+            break;
+        case "Status.constantVoltage":
+        case "Status.constantCurrent":
+            showMode();
+            break;
+        case "Status.eventCounter":
+            showCounter(eventBadge, value(item), "warning");
+            break;
+        case "Status.errorCounter":
+            showCounter(errorBadge, value(item), "error");
+            break;
+        default:
+            const list = conditions;
+            for (let i = 0; i < list.length; ++i) {
+                if (list[i][0] === item)
+                    showCondition(list[i]);
+
+            }
+        }
+        return true;
+    }
+
+    function refresh() {
+        showEmergency();
+        show(vmeas, "Status.voltageMeasure");
+        show(vset, "Control.voltageSet");
+        show(imeas, "Status.currentMeasure");
+        show(iset, "Control.currentSet");
+        showStatus();
+        showMode();
+        for (const condition of conditions) showCondition(condition)
+        showCounter(eventBadge, value("Status.eventCounter"), "warning");
+        showCounter(errorBadge, value("Status.errorCounter"), "error");
+    }
+
+    function showEmergency() {
+        const type = cID + "_emergency";
+        emergency = value("Control.emergency") == 1;
+        if (emergency)
             controller.command("addAlert", {
-            "type": emergencyType,
+            "type": type,
             "state": "error",
             "message": "Emergency on channel " + chIndex + ". Hold all channels off button to clear."
         });
         else
             controller.command("removeAlert", {
-            "type": emergencyType
+            "type": type
         });
-        show(vmeas, "Status.voltageMeasure");
-        show(vset, "Control.voltageSet");
-        show(imeas, "Status.currentMeasure");
-        show(iset, "Control.currentSet");
+    }
+
+    function showStatus() {
         const running = value("Status.runningState");
         // Read always: the switch acts on it whatever the running state.
         const on = value("Control.on");
@@ -82,20 +143,21 @@ Item {
         const live = main.isItemCurrent(cID, "Status.runningState");
         chStatus.state = live ? running : "";
         chStatusText.opacity = main.itemOpacity(cID, "Status.runningState");
+    }
+
+    function showMode() {
         const cv = value("Status.constantVoltage");
         const cc = value("Status.constantCurrent");
         chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
         chModeText.opacity = Math.min(main.itemOpacity(cID, "Status.constantVoltage"), main.itemOpacity(cID, "Status.constantCurrent"));
-        for (const condition of conditions) {
-            const set = value(condition[0]);
-            if (set === "0")
-                chInfo.message(condition[1], false, "", "", "");
-            else if (set === "1")
-                chInfo.message(condition[1], true, condition[2], condition[3], condition[4]);
-        }
-        showCounter(eventBadge, value("Status.eventCounter"), "warning");
-        showCounter(errorBadge, value("Status.errorCounter"), "error");
-        return true;
+    }
+
+    function showCondition(condition) {
+        const set = value(condition[0]);
+        if (set === "0")
+            chInfo.message(condition[1], false, "", "", "");
+        else if (set === "1")
+            chInfo.message(condition[1], true, condition[2], condition[3], condition[4]);
     }
 
     function showCounter(badge, count, style) {
@@ -115,12 +177,12 @@ Item {
     width: 400
     height: 50
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         updateState(cID);
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
     }
 

@@ -95,9 +95,12 @@ Item {
         lowCurrentRange = main.getItemValue(cID, "Status.lowCurrentRange")[1] == 1;
     }
 
-    onCIDChanged: update(cID + "_Status.lowCurrentRange")
-    Component.onCompleted: main.stateUpdated.connect(update)
-    Component.onDestruction: main.stateUpdated.disconnect(update)
+    onCIDChanged: {
+        main.subscribe(root, cID + "_Status.lowCurrentRange", update);
+        update(cID + "_Status.lowCurrentRange");
+    }
+    Component.onCompleted: main.subscribe(root, cID + "_Status.lowCurrentRange", update)
+    Component.onDestruction: main.unsubscribe(root)
 
     Timer {
         interval: 1000

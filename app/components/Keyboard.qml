@@ -138,12 +138,12 @@ Item {
     focus: true
     Keys.onPressed: physicalKey(event)
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         forceActiveFocus();
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
     }
     states: [

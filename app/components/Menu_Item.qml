@@ -574,7 +574,7 @@ Item {
         if (entry._max !== undefined)
             max = entry._max;
 
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         main.configChanged.connect(configReceived);
         updateState(cID);
@@ -585,7 +585,7 @@ Item {
     }
     Component.onDestruction: {
         conditionTimer.stop();
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
         main.configChanged.disconnect(configReceived);
     }

@@ -63,8 +63,9 @@ Item {
     y: -250
     width: 480
     height: 250
-    Component.onCompleted: main.stateUpdated.connect(updateState)
-    Component.onDestruction: main.stateUpdated.disconnect(updateState)
+    onParamsChanged: main.subscribe(root, params.path + "_" + params.item, updateState)
+    Component.onCompleted: main.subscribe(root, params.path + "_" + params.item, updateState)
+    Component.onDestruction: main.unsubscribe(root)
     states: [
         State {
             name: "default"

@@ -572,10 +572,11 @@ Item {
             id: windowBox
 
             objectName: "windowBox"
-            width: Math.max(100, timeBar.width * root.windowShare)
+            // Whole pixels: renderers round a box edge between pixels differently.
+            width: Math.round(Math.max(100, timeBar.width * root.windowShare))
             height: 15
-            x: Math.max(0, (timeBar.width - width) * root.windowPosition)
-            y: (parent.height - height) / 2
+            x: Math.round(Math.max(0, (timeBar.width - width) * root.windowPosition))
+            y: Math.floor((parent.height - height) / 2)
             color: "white"
 
             Text {

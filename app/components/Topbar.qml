@@ -31,12 +31,12 @@ Item {
     width: 480
     height: 20
     Component.onCompleted: {
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         updateState(cID);
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
     }
 

@@ -109,13 +109,13 @@ Rectangle {
     color: "transparent"
     Component.onCompleted: {
         startOpacity = opacity;
-        main.stateUpdated.connect(updateState);
+        main.subscribe(root, cID, updateState);
         main.componentChanged.connect(changeComponent);
         main.componentTriggered.connect(triggerComponent);
         updateState(cID);
     }
     Component.onDestruction: {
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
         main.componentTriggered.disconnect(triggerComponent);
     }

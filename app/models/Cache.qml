@@ -15,12 +15,21 @@ QtObject {
     property var waiting: Object.create(null)
     // "path_item" -> [path, item] of values not read since the link was lost.
     property var stale: Object.create(null)
+    // "path_item" -> total length of the values its history holds.
+    property var historyLengths: Object.create(null)
 
     signal updated(string identifier)
 
     function addItem(path, item, value, unit, time) {
-        deleteInWaitlist(path + item);
-        delete stale[path + "_" + item];
+        const identifier = path + "_" + item;
+        // Inline, not deleteInWaitlist(): this runs for every value received.
+        const key = path + item;
+        const index = waitList.indexOf(key);
+        if (index !== -1)
+            waitList.splice(index, 1);
+
+        delete waiting[key];
+        delete stale[identifier];
         let items = itemCache[path];
         if (items === undefined) {
             items = Object.create(null);
@@ -31,22 +40,19 @@ QtObject {
             entries = [];
             items[item] = entries;
         }
-        if (entries.length >= maxItemCacheSize)
-            entries.splice(0, entries.length - maxItemCacheSize + 1);
-
+        const lengths = historyLengths;
+        let length = (lengths[identifier] || 0) + String(value).length;
         entries.push([time, value, unit]);
         // Long values make a history costly: it also keeps to a total
         // length of values, the newest always kept.
-        let first = entries.length - 1;
-        let length = String(entries[first][1]).length;
-        while (first > 0 && length + String(entries[first - 1][1]).length <= maxItemCacheLength) {
-            --first;
-            length += String(entries[first][1]).length;
+        const maxSize = maxItemCacheSize;
+        const maxLength = maxItemCacheLength;
+        while (entries.length > 1 && (entries.length > maxSize || length > maxLength)) {
+            length -= String(entries[0][1]).length;
+            entries.shift();
         }
-        if (first > 0)
-            entries.splice(0, first);
-
-        updated(path + "_" + item);
+        lengths[identifier] = length;
+        updated(identifier);
     }
 
     function getItem(path, item, history) {

@@ -10,7 +10,6 @@ Item {
     // the supply for items of an empty path before initView runs.
     property string cID: main.selectedChannel.cID !== undefined ? main.selectedChannel.cID : ""
     property string mode: "default"
-    property bool subscribed: false
     property color text_color: "#FFFFFF"
     property color text_color_on: "#FFFFFF"
     property color text_color_inv: "#333333"
@@ -49,10 +48,8 @@ Item {
         main.setComponent("topBar", {
             "deviceName": main.deviceName
         });
-        if (!subscribed) {
-            main.stateUpdated.connect(updateState);
-            subscribed = true;
-        }
+        // Again on every channel change: the key follows the channel.
+        main.subscribe(controller, cID, updateState);
         updateState(cID);
     }
 
@@ -235,9 +232,7 @@ Item {
     }
     Component.onDestruction: {
         main.viewChanged.disconnect(initView);
-        if (subscribed)
-            main.stateUpdated.disconnect(updateState);
-
+        main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
     }
 

@@ -36,7 +36,7 @@ Item {
 
     function destroyView() {
         main.viewChanged.disconnect(initView);
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
     }
 
@@ -44,13 +44,22 @@ Item {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        state = getObjectState(cID);
-        const events = main.getItemValue(cID, "Status.eventCounter")[1];
-        eventBadge.label = events + " EVENTS";
-        eventBadge.state = events > 0 ? "warning" : "disabled";
-        const errors = main.getItemValue(cID, "Status.errorCounter")[1];
-        errorBadge.label = errors + " ERRORS";
-        errorBadge.state = errors > 0 ? "error" : "disabled";
+        // The channels' values reach this key too; only the device's own
+        // state and counters show here.
+        const all = identifier === cID;
+        if (all)
+            state = getObjectState(cID);
+
+        if (all || identifier === cID + "_Status.eventCounter") {
+            const events = main.getItemValue(cID, "Status.eventCounter")[1];
+            eventBadge.label = events + " EVENTS";
+            eventBadge.state = events > 0 ? "warning" : "disabled";
+        }
+        if (all || identifier === cID + "_Status.errorCounter") {
+            const errors = main.getItemValue(cID, "Status.errorCounter")[1];
+            errorBadge.label = errors + " ERRORS";
+            errorBadge.state = errors > 0 ? "error" : "disabled";
+        }
         return true;
     }
 
@@ -150,7 +159,7 @@ Item {
     focus: true
     Component.onCompleted: {
         main.viewChanged.connect(initView);
-        main.stateUpdated.connect(updateState);
+        main.subscribe(controller, cID, updateState);
         updateState(cID);
         main.alert.connect(alert.add);
     }

@@ -70,13 +70,13 @@ Item {
     focus: true
     Component.onCompleted: {
         main.viewChanged.connect(initView);
-        main.stateUpdated.connect(updateState);
+        main.subscribe(controller, cID, updateState);
         updateState(cID);
         main.alert.connect(alert.add);
     }
     Component.onDestruction: {
         main.viewChanged.disconnect(initView);
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
     }
 

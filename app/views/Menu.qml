@@ -40,7 +40,7 @@ Item {
 
     function destroyView() {
         main.viewChanged.disconnect(initView);
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
     }
 
@@ -452,7 +452,7 @@ Item {
     Keys.onPressed: keyboard.physicalKey(event)
     Component.onCompleted: {
         main.viewChanged.connect(initView);
-        main.stateUpdated.connect(updateState);
+        main.subscribe(controller, cID, updateState);
         main.alert.connect(alert.add);
     }
     Component.onDestruction: destroyView()

@@ -217,7 +217,7 @@ Item {
     focus: true
     Component.onCompleted: {
         main.viewChanged.connect(initView);
-        main.stateUpdated.connect(updateState);
+        main.subscribe(controller, cID, updateState);
         setupChartChannels();
         updateState(cID);
         main.alert.connect(alert.add);
@@ -227,7 +227,7 @@ Item {
             "cycleTime": main.cycleTime
         });
         main.viewChanged.disconnect(initView);
-        main.stateUpdated.disconnect(updateState);
+        main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
     }
 

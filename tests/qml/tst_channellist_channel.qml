@@ -237,6 +237,28 @@ TestCase {
         compare(part(view, "vmeas").text, "20 V");
     }
 
+    // A state change of the channel (its own identifier) redraws every part.
+    function test_ownIdentifierRefreshesTheRow() {
+        const path = freshPath();
+        feed(path, {
+            "Status.voltageMeasure": ["10", "V"],
+            "Status.currentMeasure": ["1", "mA"],
+            "Status.runningState": "ok"
+        });
+        const view = makeRow(path);
+        const items = cache.itemCache[path];
+        items["Status.voltageMeasure"].push(["101", "20", "V"]);
+        items["Status.currentMeasure"].push(["101", "2", "mA"]);
+        items["Status.runningState"].push(["101", "error", ""]);
+        // Another item of the channel leaves what it does not show alone.
+        view.row.updateState(path + "_Status.temperature");
+        compare(part(view, "vmeas").text, "10 V");
+        view.row.updateState(path);
+        compare(part(view, "vmeas").text, "20 V");
+        compare(part(view, "imeas").text, "2 mA");
+        compare(part(view, "chStatusText").text, "ERROR");
+    }
+
     function test_conditionsRotateEveryTwoSeconds() {
         const path = freshPath();
         feed(path, {

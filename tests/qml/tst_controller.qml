@@ -67,6 +67,75 @@ TestCase {
         verify(main.checkIdentifier());
     }
 
+    function owner() {
+        return Qt.createQmlObject("import QtQml 2.12; QtObject {}", testCase);
+    }
+
+    // An update reaches a subscriber whenever its handler would accept it.
+    function test_subscriptionReachesWhatTheKeyAccepts_data() {
+        return test_checkIdentifier_data().filter(function(row) {
+            return typeof row.identifier === "string";
+        });
+    }
+
+    function test_subscriptionReachesWhatTheKeyAccepts(data) {
+        const subscriber = owner();
+        let reached = false;
+        main.subscribe(subscriber, data.cID, function(identifier) {
+            reached = identifier === data.identifier;
+        });
+        main.stateUpdated(data.identifier);
+        main.unsubscribe(subscriber);
+        if (data.expected)
+            verify(reached);
+
+        // Keys that do not occur in an identifier are never handed it.
+        if (!data.identifier.includes(data.cID))
+            verify(!reached);
+
+    }
+
+    function test_subscriptionOrderAndChangesWhileHandingOut() {
+        const calls = [];
+        const a = owner(), b = owner(), c = owner(), d = owner();
+        main.subscribe(a, "0.0.1", function() {
+            calls.push("a");
+            main.unsubscribe(c);
+            main.subscribe(d, "0.0", function() {
+                calls.push("d");
+            });
+        });
+        main.subscribe(b, "0.0.2", function() {
+            calls.push("b");
+        });
+        main.subscribe(c, "0.0", function() {
+            calls.push("c");
+        });
+        // Subscribing again changes the key and keeps the place.
+        main.subscribe(b, "0.0");
+        main.stateUpdated("0.0.1_Status.on");
+        // As with a signal: one removed meanwhile is not called, one added
+        // meanwhile waits for the next update.
+        compare(calls, ["a", "b"]);
+        calls.length = 0;
+        main.stateUpdated("0.0.1_Status.on");
+        compare(calls, ["a", "b", "d"]);
+        for (const subscriber of [a, b, d]) main.unsubscribe(subscriber)
+        calls.length = 0;
+        main.stateUpdated("0.0.1_Status.on");
+        compare(calls, []);
+    }
+
+    function test_destroyedComponentLeavesTheSubscriptions() {
+        const before = main.subscriptions.length;
+        const badge = createTemporaryQmlObject("import \"qrc:/components\"; Badge { cID: \"3.0.1\"; itemId: \"Status.eventCounter\" }", testCase);
+        compare(main.subscriptions.length, before + 1);
+        badge.destroy();
+        wait(0);
+        compare(main.subscriptions.length, before);
+        main.stateUpdated("3.0.1_Status.eventCounter");
+    }
+
     function test_getValueByUnit_data() {
         return [{
             "tag": "mV to V",

@@ -9,7 +9,7 @@
 //             start.
 // The compiled build must never compile an interface file itself: its disk
 // cache has to stay empty, which is checked and printed.
-// Usage: bench_startup [runs per build (10)] [channels (4)]
+// Usage: bench_startup [starts per build (10)] [channels (4)]
 #include "panel.h"
 #include "supplyprocess.h"
 

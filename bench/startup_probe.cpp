@@ -2,7 +2,7 @@
 // standard output when start-up reaches each milestone, in nanoseconds of
 // the system's monotonic clock (the one the benchmark started the process
 // by), and quits once the live channel list is drawn.
-//   main    the application object is made
+//   main    the application object is made (reported from its constructor)
 //   shown   the window is shown, its root screen created
 //   frame   the first frame is drawn
 //   view    the first frame with a view
@@ -51,12 +51,12 @@ public:
         if (!view || event->type() != QEvent::Show)
             return false;
         // The window is shown after its root screen is made and before it
-        // draws; the software scene graph draws on this thread, so the
-        // state read at each swap is the state drawn.
+        // draws. The software scene graph draws on this thread, so the state
+        // read at each swap is the state drawn; a render thread's swap is
+        // read here a little later.
         report("shown");
         m_view = view;
-        connect(view, &QQuickWindow::frameSwapped, this, &Probe::frameSwapped,
-                Qt::DirectConnection);
+        connect(view, &QQuickWindow::frameSwapped, this, &Probe::frameSwapped);
         qApp->removeEventFilter(this);
         return false;
     }

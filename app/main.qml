@@ -41,6 +41,10 @@ Item {
     property bool displayIsOn: true
     property string refusedStandby: ""
     property var configFilesOnUsb
+    // The first screen's types load on the engine's loader thread while the
+    // link logs in and the window first draws; changeView then finds them
+    // ready instead of loading them while the operator waits.
+    readonly property var firstViewTypes: Qt.createComponent("views/Channellist.qml", Component.Asynchronous)
     property color text_edit: "#ff6600"
     property color text_color: "#ffffff"
     property color text_color_inv: "#333333"

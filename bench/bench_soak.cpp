@@ -199,7 +199,7 @@ int main(int argc, char *argv[])
                 qPrintable(channels), cycle, qPrintable(panel.property("currentView").toString()),
                 minutes, every);
     std::printf("   min  cpu %%   ui %%  RSS MiB heap MiB  JS MiB QObjects in-root QTimer  Timer "
-                "active stateUpd others\n");
+                "active stateUpd  other\n");
     QElapsedTimer wall;
     wall.start();
     std::vector<Sample> samples { takeSample(panel) };
@@ -242,7 +242,7 @@ int main(int argc, char *argv[])
     if (n >= 2 && sxx * n != sx * sx) {
         const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
         std::printf("RSS after the first minute: slope %.3f MiB per minute, %.1f -> %.1f MiB "
-                    "(%+.1f MiB from minute %.1f to %.1f)\n",
+                    "(%+.2f MiB from minute %.1f to %.1f)\n",
                     slope, first->rss, last.rss, last.rss - first->rss, first->minutes,
                     last.minutes);
     } else {

@@ -39,8 +39,7 @@ Item {
         }
         const now = time === undefined ? Date.now() : time;
         const start = now - windowMs;
-        timeAxis.min = new Date(start);
-        timeAxis.max = new Date(now);
+        osciSeries.setRange(timeAxis, new Date(start), new Date(now));
         let factor = 1;
         if (type === "voltage") {
             kept.push({
@@ -83,9 +82,7 @@ Item {
     }
 
     function setRange(axis, min, max) {
-        // The lower bound first: a value axis keeps min <= max on each write.
-        axis.min = min;
-        axis.max = max;
+        osciSeries.setRange(axis, min, max);
     }
 
     function update(identifier) {

@@ -165,9 +165,7 @@ Item {
     }
 
     function setXAxis(min, max) {
-        // The lower bound first: the axis keeps min <= max on each write.
-        xAxis.min = min;
-        xAxis.max = max;
+        osciSeries.setRange(xAxis, min, max);
     }
 
     function latestData() {

@@ -35,3 +35,12 @@ void OsciSeries::update(QAbstractSeries *series, const QVariantList &points)
     }
     xySeries->replace(converted);
 }
+
+void OsciSeries::setRange(QAbstractAxis *axis, const QVariant &min, const QVariant &max)
+{
+    if (!axis) {
+        qWarning() << "OsciSeries: no axis to set the range of";
+        return;
+    }
+    axis->setRange(min, max);
+}

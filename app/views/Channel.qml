@@ -9,6 +9,7 @@ Item {
     // Taken from the selection at once, so that nothing on this screen asks
     // the supply for items of an empty path before initView runs.
     property string cID: main.selectedChannel.cID !== undefined ? main.selectedChannel.cID : ""
+    property bool emergency: false
     property string mode: "default"
     property color text_color: "#FFFFFF"
     property color text_color_on: "#FFFFFF"
@@ -77,26 +78,93 @@ Item {
         return Math.abs(number) >= 1000 ? number / 1000 + "kV" : voltage + "V";
     }
 
+    // One item updates only the part of the view that shows it; the
+    // channel's own identifier (a state change) refreshes the whole view.
     function updateState(identifier) {
         if (cID === "" || !main.checkIdentifier(identifier, cID))
             return false;
 
+        const prefix = cID + "_";
+        if (!identifier.startsWith(prefix)) {
+            refresh();
+            return true;
+        }
+        const item = identifier.substring(prefix.length);
+        // An emergency is raised again with every update of its channel.
+        if (emergency || item === "Control.emergency")
+            showEmergency();
+
+        switch (item) {
+        case "Status.voltageMeasure":
+            show(vmeas, item);
+            break;
+        case "Control.voltageSet":
+            show(vset, item);
+            break;
+        case "Status.currentMeasure":
+            show(imeas, item);
+            break;
+        case "Control.currentSet":
+            show(iset, item);
+            break;
+        case "Status.runningState":
+        case "Control.on":
+            showStatus();
+            break;
+        case "Status.constantVoltage":
+        case "Status.constantCurrent":
+            showMode();
+            break;
+        case "Setup.outputPolarity":
+        case "Status.voltageMode":
+            showOutput();
+            break;
+        case "Status.eventCounter":
+        case "Status.errorCounter":
+            showCounters();
+            break;
+        case "Control.voltageRampspeedUp":
+        case "Control.voltageRampspeedDown":
+        case "Status.voltageLimit":
+        case "Control.currentRampspeedUp":
+        case "Control.currentRampspeedDown":
+        case "Status.currentLimit":
+            showSettings();
+            break;
+        }
+        return true;
+    }
+
+    function refresh() {
         state = getObjectState(cID);
-        const emergencyType = cID + "_emergency";
-        if (value("Control.emergency") == 1)
+        showEmergency();
+        show(vmeas, "Status.voltageMeasure");
+        show(vset, "Control.voltageSet");
+        show(imeas, "Status.currentMeasure");
+        show(iset, "Control.currentSet");
+        showStatus();
+        showMode();
+        showOutput();
+        showCounters();
+        showSettings();
+    }
+
+    function showEmergency() {
+        const type = cID + "_emergency";
+        emergency = value("Control.emergency") == 1;
+        if (emergency)
             command("addAlert", {
-            "type": emergencyType,
+            "type": type,
             "state": "error",
             "message": "Emergency is on. Hold all channels off button to clear."
         });
         else
             command("removeAlert", {
-            "type": emergencyType
+            "type": type
         });
-        show(vmeas, "Status.voltageMeasure");
-        show(vset, "Control.voltageSet");
-        show(imeas, "Status.currentMeasure");
-        show(iset, "Control.currentSet");
+    }
+
+    function showStatus() {
         const running = value("Status.runningState");
         // Read always: the switch acts on it whatever the running state.
         const on = value("Control.on");
@@ -108,24 +176,35 @@ Item {
         const live = main.isItemCurrent(cID, "Status.runningState");
         chStatus.state = live ? running : "";
         chStatusText.opacity = main.itemOpacity(cID, "Status.runningState");
+    }
+
+    function showMode() {
         const cv = value("Status.constantVoltage");
         const cc = value("Status.constantCurrent");
         chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
         chModeText.opacity = Math.min(main.itemOpacity(cID, "Status.constantVoltage"), main.itemOpacity(cID, "Status.constantCurrent"));
+    }
+
+    function showOutput() {
         chPol.state = value("Setup.outputPolarity");
         const voltageMode = value("Status.voltageMode");
         if (voltageMode !== "")
             chOutModeText.text = outputModeText(voltageMode);
 
+    }
+
+    function showCounters() {
         const events = value("Status.eventCounter");
         eventBadge.label = events + " EVENTS";
         eventBadge.state = events > 0 ? "warning" : "disabled";
         const errors = value("Status.errorCounter");
         errorBadge.label = errors + " ERRORS";
         errorBadge.state = errors > 0 ? "error" : "disabled";
+    }
+
+    function showSettings() {
         vsettings.values = [valueText("Control.voltageRampspeedUp", "  "), valueText("Control.voltageRampspeedDown", "  "), valueText("Status.voltageLimit", "  ")];
         isettings.values = [valueText("Control.currentRampspeedUp", "  "), valueText("Control.currentRampspeedDown", "  "), valueText("Status.currentLimit", "  ")];
-        return true;
     }
 
     function getObjectState(cID) {

@@ -1,9 +1,11 @@
 #include "osciseries.h"
 
 #include <QSignalSpy>
+#include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QPieSeries>
 #include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +21,9 @@ private slots:
     void replacesAllPoints();
     void ignoresWhatIsNoXySeries();
     void nonPointLeavesSeriesUnchanged();
+    void setsBothEndsInOneStep_data();
+    void setsBothEndsInOneStep();
+    void ignoresAMissingAxis();
 };
 
 static QXYSeries *makeSeries(const QString &kind)
@@ -92,6 +97,49 @@ void tst_OsciSeries::nonPointLeavesSeriesUnchanged()
 
     QCOMPARE(series.pointsVector(), QVector<QPointF>({ QPointF(5, 6) }));
     QCOMPARE(replaced.count(), 0);
+}
+
+void tst_OsciSeries::setsBothEndsInOneStep_data()
+{
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+
+    // Bound by bound, a move past the other end passes through a collapsed
+    // range and lays the axis out twice.
+    QTest::newRow("wholly above") << 20.0 << 30.0;
+    QTest::newRow("wholly below") << -30.0 << -20.0;
+    QTest::newRow("inside") << 2.5 << 7.5;
+}
+
+void tst_OsciSeries::setsBothEndsInOneStep()
+{
+    QFETCH(double, min);
+    QFETCH(double, max);
+
+    OsciSeries feeder(nullptr);
+    QValueAxis values;
+    values.setRange(0, 10);
+    QSignalSpy changed(&values, &QValueAxis::rangeChanged);
+    feeder.setRange(&values, min, max);
+    QCOMPARE(values.min(), min);
+    QCOMPARE(values.max(), max);
+    QCOMPARE(changed.count(), 1);
+
+    // A time axis takes the script's dates.
+    QDateTimeAxis times;
+    const QDateTime start = QDateTime::fromMSecsSinceEpoch(1700000000000);
+    times.setRange(start, start.addSecs(30));
+    const QDateTime later = start.addSecs(qint64(max) * 60);
+    feeder.setRange(&times, later.addSecs(-30), later);
+    QCOMPARE(times.min(), later.addSecs(-30));
+    QCOMPARE(times.max(), later);
+}
+
+void tst_OsciSeries::ignoresAMissingAxis()
+{
+    OsciSeries feeder(nullptr);
+    QTest::ignoreMessage(QtWarningMsg, "OsciSeries: no axis to set the range of");
+    feeder.setRange(nullptr, 0, 1);
 }
 
 QTEST_MAIN(tst_OsciSeries)

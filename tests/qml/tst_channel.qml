@@ -275,7 +275,7 @@ TestCase {
         valuesSpy.target = settings;
         valuesSpy.clear();
         feed("0.0.1", {
-            "Status.voltageMeasure": ["1", "V"]
+            "Status.voltageLimit": ["1", "V"]
         });
         compare(valuesSpy.count, 1);
     }

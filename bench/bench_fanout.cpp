@@ -31,8 +31,8 @@ static double microsecondsPerUpdate(QObject *cache, const QString &path, const Q
 
 static double microsecondsPerLinkItem(QObject *link, int updates)
 {
-    const QStringList items = { QStringLiteral("Status.voltageMeasure"),
-                                QStringLiteral("Status.currentMeasure") };
+    const QStringList items
+            = { QStringLiteral("Status.voltageMeasure"), QStringLiteral("Status.currentMeasure") };
     QStringList frames;
     for (int i = 0; i < 16; ++i)
         frames << batch(i, items);
@@ -52,7 +52,8 @@ static std::pair<int, int> subscribers(QObject *root, const QString &identifier)
     const int all = list.property(QStringLiteral("length")).toInt();
     int reached = 0;
     for (int i = 0; i < all; ++i)
-        reached += identifier.contains(list.property(quint32(i)).property(QStringLiteral("key")).toString());
+        reached += identifier.contains(
+                list.property(quint32(i)).property(QStringLiteral("key")).toString());
     return { all, reached };
 }
 
@@ -87,7 +88,8 @@ int main(int argc, char *argv[])
     link->setProperty("comState", QStringLiteral("connected"));
     microsecondsPerLinkItem(link, 800);
     const double linked = microsecondsPerLinkItem(link, updates);
-    const auto [all, reached] = subscribers(panel.root(), QStringLiteral("0.0.1_Status.voltageMeasure"));
+    const auto [all, reached]
+            = subscribers(panel.root(), QStringLiteral("0.0.1_Status.voltageMeasure"));
     std::printf("fan-out on the channel list: %.1f us per channel item update, %.1f us per device "
                 "item update (%d updates each, from the cache); %.1f us per channel item from "
                 "the link; %d subscribers, %d reached by one channel item\n",

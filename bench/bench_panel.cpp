@@ -3,13 +3,13 @@
 // Usage: bench_panel [cycle ms (250)] [seconds (20)] [channels (4)] [command]
 // With "openOsci" every channel is switched on first, and the cost of one
 // sampling tick with full channel buffers is timed after the run.
+#include "measure.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJSValue>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -17,37 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/resource.h>
-
 #include <cstdio>
-
-static double cpuSeconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU seconds of the interface thread alone (the rest is mostly rendering).
-static double mainThreadSeconds()
-{
-    rusage usage;
-    getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-static double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return 0;
-}
 
 static QObject *findItem(QObject *root, const QString &name)
 {
@@ -127,35 +97,31 @@ int main(int argc, char *argv[])
     panel.command(QStringLiteral("ChangeCycleTime"), { { "cycleTime", cycle } });
     const bool osci = command == QLatin1String("openOsci");
     if (osci) {
-        // Live traces: every channel on, ramping to 500 V and then noisy.
-        for (int i = 0; i < panel.property("numberOfChannels").toInt(); ++i) {
-            const QString path = QStringLiteral("0.0.%1").arg(i);
-            panel.call("setItemValue", { path, "Control.voltageSet", "500", "V" });
-            panel.call("setItemValue", { path, "Control.on", "1", "" });
-        }
+        switchChannelsOn(panel);
         QTest::qWait(1000);
     }
     if (!command.isEmpty())
         panel.command(command);
     QTest::qWait(3000);
 
-    const double cpuBefore = cpuSeconds();
-    const double mainBefore = mainThreadSeconds();
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const double mainBefore = cpuSeconds(RUSAGE_THREAD);
     QElapsedTimer wall;
     int frames = 0;
     QObject::connect(&panel.view(), &QQuickWindow::frameSwapped, [&frames] { ++frames; });
     wall.start();
     Panel::run(seconds * 1000);
     const double elapsed = wall.nsecsElapsed() / 1e9;
-    const double share = (cpuSeconds() - cpuBefore) / elapsed;
-    const double mainShare = (mainThreadSeconds() - mainBefore) / elapsed;
-    const bool software =
-            panel.view().rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
-    std::printf("panel (%s): %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core, "
-                "%.2f %% on the interface thread), %.1f frames per s, peak RSS %.1f MiB\n",
-                software ? "software" : "OpenGL", qPrintable(channels), cycle,
-                qPrintable(panel.property("currentView").toString()),
-                share, share * 100, mainShare * 100, frames / elapsed, peakMiB());
+    const double share = (cpuSeconds(RUSAGE_SELF) - cpuBefore) / elapsed;
+    const double mainShare = (cpuSeconds(RUSAGE_THREAD) - mainBefore) / elapsed;
+    const bool software
+            = panel.view().rendererInterface()->graphicsApi() == QSGRendererInterface::Software;
+    std::printf(
+            "panel (%s): %s channels, cycle %d ms, view %s: %.4f CPU s per s (%.2f %% of a core, "
+            "%.2f %% on the interface thread), %.1f frames per s, peak RSS %.1f MiB\n",
+            software ? "software" : "OpenGL", qPrintable(channels), cycle,
+            qPrintable(panel.property("currentView").toString()), share, share * 100,
+            mainShare * 100, frames / elapsed, statusMiB("VmHWM:"));
     if (osci) {
         const double tick = tickMicroseconds(panel, 200);
         std::printf("oscilloscope: one sampling tick with %s channels of 500 samples: %.0f us\n",

@@ -6,12 +6,12 @@
 // Every sample prints CPU per wall second since the last one, RSS and the
 // counts a leak would drive up; the end prints the RSS slope after the
 // first minute.
+#include "measure.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJSValue>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -25,7 +25,6 @@
 #include <private/qv4mm_p.h>
 
 #include <malloc.h>
-#include <sys/resource.h>
 
 #include <atomic>
 #include <cstdio>
@@ -42,25 +41,6 @@ static void objectAdded(QObject *)
 static void objectRemoved(QObject *)
 {
     --liveObjects;
-}
-
-static double cpuSeconds(int who)
-{
-    rusage usage;
-    getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
-            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-static double rssMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    }
-    return 0;
 }
 
 // QObject::receivers() is protected; reading it from outside needs a subclass.
@@ -109,7 +89,7 @@ struct Sample
 static Sample takeSample(Panel &panel)
 {
     Sample sample;
-    sample.rss = rssMiB();
+    sample.rss = statusMiB("VmRSS:");
     sample.heap = mallinfo2().uordblks / 1048576.0;
     QV4::MemoryManager *mm = panel.view().engine()->handle()->memoryManager;
     sample.jsHeap = (mm->getUsedMem() + mm->getLargeItemsMem()) / 1048576.0;
@@ -192,11 +172,7 @@ int main(int argc, char *argv[])
         return 1;
     panel.command(QStringLiteral("ChangeCycleTime"), { { "cycleTime", cycle } });
     if (screen == QLatin1String("osci")) {
-        for (int i = 0; i < panel.property("numberOfChannels").toInt(); ++i) {
-            const QString path = QStringLiteral("0.0.%1").arg(i);
-            panel.call("setItemValue", { path, "Control.voltageSet", "500", "V" });
-            panel.call("setItemValue", { path, "Control.on", "1", "" });
-        }
+        switchChannelsOn(panel);
         QTest::qWait(1000);
         panel.command(QStringLiteral("openOsci"));
     }

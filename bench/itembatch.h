@@ -9,15 +9,15 @@
 #include <QStringList>
 
 inline const QStringList defaultBatchItems = { "Status.voltageMeasure",
-                                   "Status.currentMeasure",
-                                   "Status.runningState",
-                                   "Status.on",
-                                   "Control.voltageSet",
-                                   "Control.currentSet",
-                                   "Status.constantVoltage",
-                                   "Status.constantCurrent",
-                                   "Event.trip",
-                                   "Error.voltageLimit" };
+                                               "Status.currentMeasure",
+                                               "Status.runningState",
+                                               "Status.on",
+                                               "Control.voltageSet",
+                                               "Control.currentSet",
+                                               "Status.constantVoltage",
+                                               "Status.constantCurrent",
+                                               "Event.trip",
+                                               "Error.voltageLimit" };
 
 inline QString batch(int round, const QStringList &items = defaultBatchItems)
 {

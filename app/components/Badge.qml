@@ -6,6 +6,8 @@ Item {
 
     property string cID
     property string itemId: ""
+    // What an update must contain to reach this badge.
+    readonly property string subscriptionKey: cID + "_" + itemId
     property string itemId2: ""
     property string itemId3: ""
     property bool itemIdState: false
@@ -85,13 +87,12 @@ Item {
     width: measure.width + 4
     height: 15
     Component.onCompleted: {
-        main.subscribe(root, cID + "_" + itemId, updateState);
+        main.subscribe(root, subscriptionKey, updateState);
         updateState(cID + "_" + itemId);
         updateState(cID + "_" + itemId2);
         updateState(cID + "_" + itemId3);
     }
-    onCIDChanged: main.subscribe(root, cID + "_" + itemId, updateState)
-    onItemIdChanged: main.subscribe(root, cID + "_" + itemId, updateState)
+    onSubscriptionKeyChanged: main.subscribe(root, subscriptionKey, updateState)
     Component.onDestruction: main.unsubscribe(root)
     states: [
         State {

@@ -9,6 +9,7 @@ Item {
     property string voltageUnit: "V"
     property string currentUnit: "mA"
     property bool lowCurrentRange: false
+    readonly property string rangeIdentifier: cID + "_Status.lowCurrentRange"
     // Samples {t, v} per type, oldest first; currents are kept in mA so
     // that the whole series can be shown in the unit of its newest point.
     property var samples: ({
@@ -72,31 +73,27 @@ Item {
         const mid = (max + min) / 2;
         const span = max - min;
         if (type === "voltage") {
-            setRange(voltageAxis, span > 0.8 ? mid - 0.6 * span : mid - 0.6, span > 0.8 ? mid + 0.6 * span : mid + 0.4);
+            osciSeries.setRange(voltageAxis, span > 0.8 ? mid - 0.6 * span : mid - 0.6, span > 0.8 ? mid + 0.6 * span : mid + 0.4);
             osciSeries.update(voltageSeries, points);
         } else {
             const scale = (currentUnit === "µA" ? 1 : 0.001) * (lowCurrentRange ? 0.01 : 1);
-            setRange(currentAxis, span > 0.8 * scale ? mid - 0.6 * span : mid - 0.4 * scale, span > 0.8 * scale ? mid + 0.6 * span : mid + 0.6 * scale);
+            osciSeries.setRange(currentAxis, span > 0.8 * scale ? mid - 0.6 * span : mid - 0.4 * scale, span > 0.8 * scale ? mid + 0.6 * span : mid + 0.6 * scale);
             osciSeries.update(currentSeries, points);
         }
     }
 
-    function setRange(axis, min, max) {
-        osciSeries.setRange(axis, min, max);
-    }
-
     function update(identifier) {
-        if (cID === "" || !main.checkIdentifier(identifier, cID + "_Status.lowCurrentRange"))
+        if (cID === "" || !main.checkIdentifier(identifier, rangeIdentifier))
             return ;
 
         lowCurrentRange = main.getItemValue(cID, "Status.lowCurrentRange")[1] == 1;
     }
 
-    onCIDChanged: {
-        main.subscribe(root, cID + "_Status.lowCurrentRange", update);
-        update(cID + "_Status.lowCurrentRange");
+    onRangeIdentifierChanged: {
+        main.subscribe(root, rangeIdentifier, update);
+        update(rangeIdentifier);
     }
-    Component.onCompleted: main.subscribe(root, cID + "_Status.lowCurrentRange", update)
+    Component.onCompleted: main.subscribe(root, rangeIdentifier, update)
     Component.onDestruction: main.unsubscribe(root)
 
     Timer {

@@ -8,6 +8,8 @@ Item {
     property var params: ({
     })
     property var messageData: []
+    // What an update must contain to refresh the list.
+    readonly property string subscriptionKey: params.path + "_" + params.item
     property var currentItem
     property color text_color: "#FFFFFF"
 
@@ -63,8 +65,8 @@ Item {
     y: -250
     width: 480
     height: 250
-    onParamsChanged: main.subscribe(root, params.path + "_" + params.item, updateState)
-    Component.onCompleted: main.subscribe(root, params.path + "_" + params.item, updateState)
+    onSubscriptionKeyChanged: main.subscribe(root, subscriptionKey, updateState)
+    Component.onCompleted: main.subscribe(root, subscriptionKey, updateState)
     Component.onDestruction: main.unsubscribe(root)
     states: [
         State {

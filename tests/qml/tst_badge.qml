@@ -185,6 +185,26 @@ TestCase {
         compare(badge.currentItem, "Error.currentTrip");
     }
 
+    // A badge moved to another channel (the channel view's are) follows that
+    // channel's updates and no longer the old one's.
+    function test_followsItsChannel() {
+        const first = freshPath();
+        const second = freshPath();
+        const badge = createTemporaryObject(badgeComponent, testCase.parent, {
+            "cID": first,
+            "itemId": "Status.currentTrip"
+        });
+        badge.cID = second;
+        feed(second, {
+            "Status.currentTrip": "1"
+        });
+        sameColor(findChild(badge, "bg").color, main.status_color_error);
+        feed(first, {
+            "Status.currentTrip": "0"
+        });
+        sameColor(findChild(badge, "bg").color, main.status_color_error);
+    }
+
     function test_hiddenInstanceShowsOnlyWhileSet() {
         const path = freshPath();
         const badge = createTemporaryObject(badgeComponent, testCase.parent, {

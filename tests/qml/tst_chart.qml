@@ -111,6 +111,19 @@ TestCase {
         near(range(chart, "current"), [0.4996, 0.5006]);
     }
 
+    // The channel view's chart moves with the selected channel: the new
+    // channel's range is read at once and its later changes still arrive.
+    function test_lowCurrentRangeFollowsTheChannel() {
+        const chart = makeChart();
+        cache.addItem("3.0.2", "Status.lowCurrentRange", "1", "", "1");
+        chart.cID = "3.0.2";
+        verify(chart.lowCurrentRange);
+        cache.addItem("3.0.2", "Status.lowCurrentRange", "0", "", "2");
+        verify(!chart.lowCurrentRange);
+        cache.addItem("3.0.2", "Status.lowCurrentRange", "1", "", "3");
+        verify(chart.lowCurrentRange);
+    }
+
     function test_unitFollowsNewestCurrent() {
         const chart = makeChart();
         chart.addPoint("current", ["1", "0.0005", "mA"]);

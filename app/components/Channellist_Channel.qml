@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import "channelparts.js" as ChannelParts
 
 // One channel as a row of the channel list: running state (also its on/off
 // switch), regulation mode, active conditions, measured and set values.
@@ -28,11 +29,6 @@ Item {
     property bool emergency: false
     // Conditions shown in the info field: item, type, text, state, action.
     readonly property var conditions: [["Event.currentTrip", "trip", "TRIP", "warning", ""], ["Status.externalInhibitActive", "inhibit", "INHIBIT", "warning", ""], ["Status.voltageLimitExceeded", "vlim", "VLIM", "warning", ""], ["Status.currentLimitExceeded", "ilim", "ILIM", "warning", ""], ["Control.emergency", "emergency", "EMGCY", "error", "TurnOffEmergency"]]
-    readonly property var runningStateTexts: ({
-        "ok": "OK",
-        "info": "RAMPING",
-        "error": "ERROR"
-    })
 
     signal clicked(string cID, string mode)
     signal doubleClicked(string cID, string mode)
@@ -40,13 +36,6 @@ Item {
 
     function value(item) {
         return main.getItemValue(cID, item)[1];
-    }
-
-    // A value not read since the link came back is drawn dimmed.
-    function show(field, item) {
-        const record = main.getItemValue(cID, item);
-        field.text = record[1] + " " + record[2];
-        field.opacity = main.itemOpacity(cID, item);
     }
 
     // One item updates only the part of the row that shows it; the
@@ -67,24 +56,24 @@ Item {
 
         switch (item) {
         case "Status.voltageMeasure":
-            show(vmeas, item);
+            ChannelParts.show(vmeas, item);
             break;
         case "Control.voltageSet":
-            show(vset, item);
+            ChannelParts.show(vset, item);
             break;
         case "Status.currentMeasure":
-            show(imeas, item);
+            ChannelParts.show(imeas, item);
             break;
         case "Control.currentSet":
-            show(iset, item);
+            ChannelParts.show(iset, item);
             break;
         case "Status.runningState":
         case "Control.on":
-            showStatus();
+            ChannelParts.showStatus();
             break;
         case "Status.constantVoltage":
         case "Status.constantCurrent":
-            showMode();
+            ChannelParts.showMode();
             break;
         case "Status.eventCounter":
             showCounter(eventBadge, value(item), "warning");
@@ -103,53 +92,21 @@ Item {
         return true;
     }
 
+    function showEmergency() {
+        emergency = ChannelParts.showEmergency("Emergency on channel " + chIndex + ". Hold all channels off button to clear.");
+    }
+
     function refresh() {
         showEmergency();
-        show(vmeas, "Status.voltageMeasure");
-        show(vset, "Control.voltageSet");
-        show(imeas, "Status.currentMeasure");
-        show(iset, "Control.currentSet");
-        showStatus();
-        showMode();
+        ChannelParts.show(vmeas, "Status.voltageMeasure");
+        ChannelParts.show(vset, "Control.voltageSet");
+        ChannelParts.show(imeas, "Status.currentMeasure");
+        ChannelParts.show(iset, "Control.currentSet");
+        ChannelParts.showStatus();
+        ChannelParts.showMode();
         for (const condition of conditions) showCondition(condition)
         showCounter(eventBadge, value("Status.eventCounter"), "warning");
         showCounter(errorBadge, value("Status.errorCounter"), "error");
-    }
-
-    function showEmergency() {
-        const type = cID + "_emergency";
-        emergency = value("Control.emergency") == 1;
-        if (emergency)
-            controller.command("addAlert", {
-            "type": type,
-            "state": "error",
-            "message": "Emergency on channel " + chIndex + ". Hold all channels off button to clear."
-        });
-        else
-            controller.command("removeAlert", {
-            "type": type
-        });
-    }
-
-    function showStatus() {
-        const running = value("Status.runningState");
-        // Read always: the switch acts on it whatever the running state.
-        const on = value("Control.on");
-        if (running === "off")
-            chStatusText.text = on === "1" ? "ON" : "OFF";
-        else
-            chStatusText.text = runningStateTexts.hasOwnProperty(running) ? runningStateTexts[running] : "";
-        // A last known state keeps its text but never the colour of a live one.
-        const live = main.isItemCurrent(cID, "Status.runningState");
-        chStatus.state = live ? running : "";
-        chStatusText.opacity = main.itemOpacity(cID, "Status.runningState");
-    }
-
-    function showMode() {
-        const cv = value("Status.constantVoltage");
-        const cc = value("Status.constantCurrent");
-        chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
-        chModeText.opacity = Math.min(main.itemOpacity(cID, "Status.constantVoltage"), main.itemOpacity(cID, "Status.constantCurrent"));
     }
 
     function showCondition(condition) {

@@ -1,4 +1,5 @@
 import "../components"
+import "../components/channelparts.js" as ChannelParts
 import QtQuick 2.12
 
 // The detail screen of the selected channel: state, conditions, counters,
@@ -29,11 +30,6 @@ Item {
     property color status_color_disabled: main.status_color_disabled
     property int paddingX: 10
     property int paddingY: 0
-    readonly property var runningStateTexts: ({
-        "ok": "OK",
-        "info": "RAMPING",
-        "error": "ERROR"
-    })
 
     function initView() {
         command("SetMenuDefault");
@@ -63,12 +59,6 @@ Item {
         return record[1] + separator + record[2];
     }
 
-    // A value not read since the link came back is drawn dimmed.
-    function show(field, item) {
-        field.text = valueText(item, " ");
-        field.opacity = main.itemOpacity(cID, item);
-    }
-
     function outputModeText(voltage) {
         const number = Number(voltage);
         if (!isFinite(number)) {
@@ -96,24 +86,24 @@ Item {
 
         switch (item) {
         case "Status.voltageMeasure":
-            show(vmeas, item);
+            ChannelParts.show(vmeas, item);
             break;
         case "Control.voltageSet":
-            show(vset, item);
+            ChannelParts.show(vset, item);
             break;
         case "Status.currentMeasure":
-            show(imeas, item);
+            ChannelParts.show(imeas, item);
             break;
         case "Control.currentSet":
-            show(iset, item);
+            ChannelParts.show(iset, item);
             break;
         case "Status.runningState":
         case "Control.on":
-            showStatus();
+            ChannelParts.showStatus();
             break;
         case "Status.constantVoltage":
         case "Status.constantCurrent":
-            showMode();
+            ChannelParts.showMode();
             break;
         case "Setup.outputPolarity":
         case "Status.voltageMode":
@@ -135,54 +125,22 @@ Item {
         return true;
     }
 
+    function showEmergency() {
+        emergency = ChannelParts.showEmergency("Emergency is on. Hold all channels off button to clear.");
+    }
+
     function refresh() {
         state = getObjectState(cID);
         showEmergency();
-        show(vmeas, "Status.voltageMeasure");
-        show(vset, "Control.voltageSet");
-        show(imeas, "Status.currentMeasure");
-        show(iset, "Control.currentSet");
-        showStatus();
-        showMode();
+        ChannelParts.show(vmeas, "Status.voltageMeasure");
+        ChannelParts.show(vset, "Control.voltageSet");
+        ChannelParts.show(imeas, "Status.currentMeasure");
+        ChannelParts.show(iset, "Control.currentSet");
+        ChannelParts.showStatus();
+        ChannelParts.showMode();
         showOutput();
         showCounters();
         showSettings();
-    }
-
-    function showEmergency() {
-        const type = cID + "_emergency";
-        emergency = value("Control.emergency") == 1;
-        if (emergency)
-            command("addAlert", {
-            "type": type,
-            "state": "error",
-            "message": "Emergency is on. Hold all channels off button to clear."
-        });
-        else
-            command("removeAlert", {
-            "type": type
-        });
-    }
-
-    function showStatus() {
-        const running = value("Status.runningState");
-        // Read always: the switch acts on it whatever the running state.
-        const on = value("Control.on");
-        if (running === "off")
-            chStatusText.text = on === "1" ? "ON" : "OFF";
-        else
-            chStatusText.text = runningStateTexts.hasOwnProperty(running) ? runningStateTexts[running] : "";
-        // A last known state keeps its text but never the colour of a live one.
-        const live = main.isItemCurrent(cID, "Status.runningState");
-        chStatus.state = live ? running : "";
-        chStatusText.opacity = main.itemOpacity(cID, "Status.runningState");
-    }
-
-    function showMode() {
-        const cv = value("Status.constantVoltage");
-        const cc = value("Status.constantCurrent");
-        chMode.state = cv === "1" ? "cv" : cc === "1" ? "cc" : "";
-        chModeText.opacity = Math.min(main.itemOpacity(cID, "Status.constantVoltage"), main.itemOpacity(cID, "Status.constantCurrent"));
     }
 
     function showOutput() {

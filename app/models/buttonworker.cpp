@@ -37,31 +37,35 @@ QByteArray valuePath(int gpio)
     return ZANDOR_DEVICE_ROOT "/sys/class/gpio/gpio" + QByteArray::number(gpio) + "/value";
 }
 
-void exportGpio(int gpio)
+// Why the export failed, or nothing when it worked.
+QString exportGpio(int gpio)
 {
     const int fd = ::open(exportPath.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-        qDebug("Error while opening %s: '%s'", exportPath.constData(),
-               qPrintable(qt_error_string(errno)));
-        return;
-    }
+    if (fd < 0)
+        return QStringLiteral("Error while opening %1: '%2'")
+                .arg(QLatin1String(exportPath), qt_error_string(errno));
+    QString error;
     const QByteArray number = QByteArray::number(gpio);
     if (::write(fd, number.constData(), size_t(number.size())) != number.size())
-        qDebug("Write error %s", qPrintable(qt_error_string(errno)));
+        error = QStringLiteral("Write error %1").arg(qt_error_string(errno));
     ::close(fd);
+    return error;
 }
 
+// One line for a key that cannot be read: the ten keys share the export file,
+// whose failure alone would say ten times the same without naming the key.
 int openValue(int gpio)
 {
     const QByteArray path = valuePath(gpio);
     int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0)
         return fd;
-    exportGpio(gpio);
+    const QString exportError = exportGpio(gpio);
     fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        qDebug("Error while opening %s: '%s'", path.constData(),
-               qPrintable(qt_error_string(errno)));
+        qDebug("Error while opening %s: '%s'%s", path.constData(),
+               qPrintable(qt_error_string(errno)),
+               qPrintable(exportError.isEmpty() ? QString() : " (" + exportError + ")"));
     return fd;
 }
 

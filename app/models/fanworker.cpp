@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QSet>
 
 #include <cmath>
 
@@ -53,7 +54,12 @@ bool writeFile(const QString &path, const QByteArray &text)
 #ifdef ZANDOR_DEVICE_BUILD
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
-        qDebug().noquote() << "FanWorker: Error while opening file: " + path;
+        // Reported once: the feed comes back to the same files every 20 s.
+        static QSet<QString> missing;
+        if (!missing.contains(path)) {
+            missing.insert(path);
+            qDebug().noquote() << "FanWorker: Error while opening file: " + path;
+        }
         return false;
     }
     if (file.write(text + '\n') != text.size() + 1 || !file.flush()) {

@@ -160,10 +160,15 @@ bool Hardware::setLedState(const QString &ledId, LedWorker::LedState ledState)
 bool Hardware::switchBackLight(const char *value)
 {
     QFile file(backlightFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug("Backlight: Error while opening file: ");
+    // Every switch (start, standby, wake-up) tries again; a missing file is told once.
+    const auto missing = [this, &file] {
+        if (!m_backlightMissing)
+            qDebug().noquote() << "Backlight: Error while opening file: " + file.fileName();
+        m_backlightMissing = true;
         return false;
-    }
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return missing();
     // The driver ends its value with a line end, so this holds only for a
     // file whose whole content is the bare on value.
     if (file.read(10) == backlightOn) {
@@ -171,10 +176,8 @@ bool Hardware::switchBackLight(const char *value)
         return false;
     }
     file.close();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
-        qDebug("Backlight: Error while opening file: ");
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
+        return missing();
     if (file.write(value, 1) != 1 || !file.flush()) {
         qDebug("Backlight: Error while writing file");
         return false;

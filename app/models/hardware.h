@@ -61,6 +61,7 @@ private:
     std::unique_ptr<WheelWorker> m_wheelThread;
     std::unique_ptr<LedWorker> m_ledWorker;
     std::unique_ptr<FanWorker> m_fanWorker;
+    bool m_backlightMissing = false;
 };
 
 #endif // HARDWARE_H

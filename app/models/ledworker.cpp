@@ -75,7 +75,10 @@ bool LedWorker::writeLedFile(const QString &ledDevice, bool light)
     // Never create a file: a missing attribute means a missing LED.
     QFile file(ledDevice);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
-        qDebug().noquote() << "Error while opening file: " + ledDevice;
+        if (!m_missing.contains(ledDevice)) {
+            m_missing.insert(ledDevice);
+            qDebug().noquote() << "Error while opening file: " + ledDevice;
+        }
         return false;
     }
     if (file.write(light ? "1" : "0", 1) != 1 || !file.flush()) {

@@ -2,6 +2,7 @@
 #define LEDWORKER_H
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <array>
@@ -30,6 +31,8 @@ private:
     QTimer m_blinkTimer;
     // Shared by all channels so that blinking LEDs stay in step.
     bool m_blinkPhase = false;
+    // LED files already reported missing: a panel without them says so once.
+    QSet<QString> m_missing;
 };
 
 #endif // LEDWORKER_H

@@ -8,6 +8,8 @@ Item {
     id: root
 
     property string cID: "keyboard"
+    // The view the keyboard sits in: its object state shows or hides it.
+    property var view: null
     property var mode: ["numeric", "alpha", "date", "time"]
     property string bgType: "bar"
     property var numericKeys: ["0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".", "C"]
@@ -111,7 +113,9 @@ Item {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        state = controller.getObjectState(cID);
+        if (view)
+            state = view.getObjectState(cID);
+
         return true;
     }
 

@@ -1,5 +1,5 @@
-import "menuvalues.js" as MenuValues
 import QtQuick 2.12
+import "menuvalues.js" as MenuValues
 
 // One row of a settings menu: the entry's label and, for entries with a
 // value, the value read from its source with its unit. The menu view drives

@@ -384,10 +384,10 @@ Item {
         main.viewChanged("Menu");
     }
 
-    // The link going down ends an edit: what it would write cannot reach
-    // the supply.
+    // The link going down ends an edit whose value goes to the supply: it
+    // cannot reach it. The connection settings are the panel's own.
     function linkChanged() {
-        if (main.connected || !itemInEdit)
+        if (main.connected || !itemInEdit || itemInEdit.entry._dataSource === "remoteConfig")
             return ;
 
         cancelEdit();

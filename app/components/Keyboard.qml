@@ -8,7 +8,8 @@ Item {
     id: root
 
     property string cID: "keyboard"
-    // The view the keyboard sits in: its object state shows or hides it.
+    // The view whose object state shows or hides the keyboard; without one,
+    // the controller's registry, which every view forwards to.
     property var view: null
     property var mode: ["numeric", "alpha", "date", "time"]
     property string bgType: "bar"
@@ -113,9 +114,7 @@ Item {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        if (view)
-            state = view.getObjectState(cID);
-
+        state = (view ? view : main).getObjectState(cID);
         return true;
     }
 

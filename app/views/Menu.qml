@@ -689,6 +689,7 @@ Item {
         id: wh1
 
         objectName: "wh1"
+        view: controller
         x: 355
         y: -50
         onTurned: controller.wheelTurned(steps)

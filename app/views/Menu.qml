@@ -647,7 +647,7 @@ Item {
             id: tooltip
 
             objectName: "tooltip"
-            text: controller.editLimits === "" ? controller.description : "Limits " + controller.editLimits + (controller.description === "" ? "" : " | " + controller.description)
+            text: controller.editLimits === "" ? controller.description : "Limits: " + controller.editLimits + (controller.description === "" ? "" : " | " + controller.description)
             width: 480
             height: 20
             leftPadding: 25

@@ -475,7 +475,7 @@ void tst_Menus::currentRampTyped()
     QTRY_VERIFY(item(panel, "tooltip")
                         ->property("text")
                         .toString()
-                        .startsWith("Limits 0.001 … 1 mA/s"));
+                        .startsWith("Limits: 0.001 … 1 mA/s"));
     for (const QString key : { "0", ".", "5" })
         QVERIFY(screenKey(panel, key));
     QCOMPARE(rowInEdit(panel)->property("itemValueLabel").toString(), QStringLiteral("0.5"));

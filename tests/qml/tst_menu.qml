@@ -692,7 +692,7 @@ TestCase {
     function test_refusedApplyIsShown() {
         cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
         const trip = editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
-        compare(findChild(view, "tooltip").text, "Limits 1 … 4095 s | Set trip time for this channel");
+        compare(findChild(view, "tooltip").text, "Limits: 1 … 4095 s | Set trip time for this channel");
         key("0");
         compare(trip.itemValueLabel, "0");
         ignoreWarning(/refusing "0" for Delayed Trip Time: below the minimum 1/);
@@ -821,7 +821,7 @@ TestCase {
             "limits": ["Status.currentRampspeedMin", "0.001", "Status.currentRampspeedMax", "1", "mA/s"],
             "keys": ["0", ".", "5"],
             "sent": "0 0 1 Control.currentRampspeedUp 0.5 mA/s",
-            "tooltip": "Limits 0.001 … 1 mA/s | Current increase speed for this/all channel(s)"
+            "tooltip": "Limits: 0.001 … 1 mA/s | Current increase speed for this/all channel(s)"
         }, {
             "tag": "minimum 2",
             "label": "Voltage Ramp Up",
@@ -829,7 +829,7 @@ TestCase {
             "limits": ["Status.voltageRampspeedMin", "2", "Status.voltageRampspeedMax", "1200", "V/s"],
             "keys": ["1", "0"],
             "sent": "0 0 1 Control.voltageRampspeedUp 10 V/s",
-            "tooltip": "Limits 2 … 1200 V/s | Voltage increase speed for this/all channel(s)"
+            "tooltip": "Limits: 2 … 1200 V/s | Voltage increase speed for this/all channel(s)"
         }];
     }
 

@@ -92,10 +92,13 @@ Item {
         if (identifier === cID)
             return true;
 
+        // Every channel's measurements pass here: the item is tested first.
         const separator = identifier.indexOf("_");
-        const path = identifier.slice(0, separator);
         const item = identifier.slice(separator + 1);
-        return channelPaths().includes(path) && [resolvedItemID, entry._minFromLuma, entry._maxFromLuma].includes(item);
+        if (item !== resolvedItemID && item !== entry._minFromLuma && item !== entry._maxFromLuma)
+            return false;
+
+        return channelPaths().includes(identifier.slice(0, separator));
     }
 
     function updateState(identifier) {

@@ -6,8 +6,8 @@ Item {
 
     property string cID
     property string itemId: ""
-    // What an update must contain to reach this badge.
-    readonly property string subscriptionKey: cID + "_" + itemId
+    // What an update must contain to reach this badge: any of its items.
+    readonly property string subscriptionKey: cID + "_"
     property string itemId2: ""
     property string itemId3: ""
     property bool itemIdState: false
@@ -64,8 +64,16 @@ Item {
         }
     }
 
+    // An update of any of the three items refreshes the badge: each can
+    // decide its look.
+    function concerns(identifier) {
+        return [itemId, itemId2, itemId3].some(function(item) {
+            return item !== "" && main.checkIdentifier(identifier, cID + "_" + item);
+        });
+    }
+
     function updateState(identifier) {
-        if (!main.checkIdentifier(identifier, cID + "_" + itemId))
+        if (!concerns(identifier))
             return false;
 
         itemIdState = isSet(itemId);

@@ -8,6 +8,9 @@ Item {
     id: root
 
     property string cID: "keyboard"
+    // The view whose object state shows or hides the keyboard; without one,
+    // the controller's registry, which every view forwards to.
+    property var view: null
     property var mode: ["numeric", "alpha", "date", "time"]
     property string bgType: "bar"
     property var numericKeys: ["0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".", "C"]
@@ -111,7 +114,7 @@ Item {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        state = controller.getObjectState(cID);
+        state = (view ? view : main).getObjectState(cID);
         return true;
     }
 

@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import "menuvalues.js" as MenuValues
 
 // One row of a settings menu: the entry's label and, for entries with a
 // value, the value read from its source with its unit. The menu view drives
@@ -10,12 +11,16 @@ Item {
     // The menu entry this row shows; roles it does not declare read as undefined.
     property var entry: ({
     })
+    // The menu view the row sits in: its object states and conditions.
+    property var view: null
     property string cID: ""
     property alias label: labelText.text
     property string itemID: ""
     property string itemValue: ""
     property string itemUnit: ""
     property string itemValueLabel: entry._dataSource !== undefined ? "n/a" : ""
+    // Read from its source at least once; a row without a source always is.
+    property bool valueKnown: entry._dataSource === undefined
     property int exponent: 0
     property int sign: 1
     property bool editActive: false
@@ -34,10 +39,17 @@ Item {
     // `_itemID` with the selected channel put in.
     property string resolvedItemID: ""
     readonly property bool dimmed: state === "readonly" || state === "blocked"
+    // A device item of every channel at once ("ALL CHANNELS").
+    readonly property bool allChannels: entry._dataSource === "LUMA" && cID === "0.0.*"
+    // What an update must contain to concern the row.
+    readonly property string subscriptionKey: allChannels ? "0.0." : cID
 
     signal clicked(string id)
     signal doubleClicked(string id)
     signal valueChanged()
+    // A key, a step or the shown text was refused ("error") or cut to a
+    // limit ("warning"); the view shows it.
+    signal refused(string flash)
 
     function inputType() {
         return entry._inputType;
@@ -52,29 +64,52 @@ Item {
         return String(text).replace("%(chIdx)", chIndex());
     }
 
-    // A wheel flash ends by restoring what the wheel showed before, unless
-    // someone has changed it since. The row may be gone by then, and names
-    // are no longer looked up through it: the callback keeps its own
-    // reference to the root.
-    function flashWheel(flash) {
-        const root = main;
-        const previous = root.getObjectState("wh1");
-        root.setObjectState("wh1", flash);
-        root.delay(function() {
-            if (root.getObjectState("wh1") === flash)
-                root.setObjectState("wh1", previous === flash ? "" : previous);
+    function limits() {
+        return {
+            "min": min,
+            "max": max,
+            "absolute": entry._handleAbsolute === true,
+            "sign": sign,
+            "digits": entry._digits
+        };
+    }
 
-        }, 300);
+    function refuse(state, text, reason) {
+        console.warn("Menu_Item: refusing \"" + text + "\" for " + label + ": " + reason);
+        refused(state);
+    }
+
+    // The channels that exist, for a row of all channels.
+    function channelPaths() {
+        const paths = [];
+        for (let i = 0; i < main.numberOfChannels; ++i) paths.push("0.0." + i)
+        return paths;
+    }
+
+    // An update of the row's item or limits at one of the channels, or the
+    // row's own cID.
+    function concernsAllChannels(identifier) {
+        if (identifier === cID)
+            return true;
+
+        // Every channel's measurements pass here: the item is tested first.
+        const separator = identifier.indexOf("_");
+        const item = identifier.slice(separator + 1);
+        if (item !== resolvedItemID && item !== entry._minFromLuma && item !== entry._maxFromLuma)
+            return false;
+
+        return channelPaths().includes(identifier.slice(0, separator));
     }
 
     function updateState(identifier) {
-        if (!main.checkIdentifier(identifier, cID))
+        if (allChannels ? !concernsAllChannels(identifier) : !main.checkIdentifier(identifier, cID))
             return false;
 
-        if (entry._action !== "readonly")
-            state = controller.getObjectState(cID);
+        if (entry._action !== "readonly" && view)
+            state = view.getObjectState(cID);
 
-        if ((entry._minFromLuma !== undefined && identifier === cID + "_" + entry._minFromLuma) || (entry._maxFromLuma !== undefined && identifier === cID + "_" + entry._maxFromLuma))
+        const limitPath = allChannels ? "0.0.0" : cID;
+        if ((entry._minFromLuma !== undefined && identifier === limitPath + "_" + entry._minFromLuma) || (entry._maxFromLuma !== undefined && identifier === limitPath + "_" + entry._maxFromLuma))
             setMinMax();
 
         checkBlocked();
@@ -99,6 +134,22 @@ Item {
         checkMismatch();
     }
 
+    // The file list arrives after the row was built: its choices follow,
+    // and a choice that is gone gives way to the first file.
+    function filesReceived() {
+        if (entry._selectOptionsDynamic !== "configFiles")
+            return ;
+
+        if (!editActive) {
+            refreshValue();
+            return ;
+        }
+        getSelectOptions();
+        if (!files.includes(itemValue))
+            updateValue(files.length > 0 ? files[0] : "");
+
+    }
+
     function refreshValue() {
         if (entry._action !== "edit" && entry._action !== "readonly")
             return ;
@@ -111,7 +162,10 @@ Item {
             updateValue(main.getRemoteConfig(resolvedItemID));
             break;
         case "LUMA":
-            refreshFromDevice();
+            if (allChannels)
+                refreshFromChannels();
+            else
+                refreshFromDevice();
             break;
         case "configFiles":
             updateValue("");
@@ -127,6 +181,22 @@ Item {
         updateValue(record[1], record[2]);
     }
 
+    // The value all channels share; "—" while they differ or one is not
+    // known, with channel 0's value to start an edit from.
+    function refreshFromChannels() {
+        const records = channelPaths().map(function(path) {
+            return main.getItemValue(path, resolvedItemID);
+        });
+        const first = records.length > 0 ? records[0] : ["", "", ""];
+        const common = first[1] !== "" && records.every(function(record) {
+            return record[1] === first[1] && record[2] === first[2];
+        });
+        updateValue(first[1], first[2] === "" ? undefined : first[2]);
+        if (!common)
+            itemValueLabel = "—";
+
+    }
+
     function updateValue(value, unit) {
         itemID = resolvedItemID;
         itemValue = value === undefined || value === null ? "" : String(value);
@@ -135,6 +205,7 @@ Item {
             setMinMax();
         }
         itemValueLabel = itemValue;
+        valueKnown = true;
         if (entry._action === "readonly")
             state = "readonly";
 
@@ -180,10 +251,10 @@ Item {
     }
 
     function checkBlocked() {
-        if (entry._readonlyConditionCommand !== undefined)
-            state = controller.checkCondition(entry._readonlyConditionCommand) ? "blocked" : "";
+        if (entry._readonlyConditionCommand !== undefined && view)
+            state = view.checkCondition(entry._readonlyConditionCommand) ? "blocked" : "";
 
-        isEditable = itemValueLabel !== "n/a" && state !== "blocked";
+        isEditable = valueKnown && state !== "blocked";
     }
 
     // Choices of a model arrive as a list model, those of a test as a list.
@@ -232,12 +303,15 @@ Item {
         return modes;
     }
 
+    // The file choices come from the list the controller holds; asking the
+    // supply for it is the view's and edit()'s business, so that an answer
+    // never leads to another request.
     function getSelectOptions() {
         let offered = [];
         if (entry._selectOptionsDynamic === "channelModes") {
             offered = channelModes();
         } else if (entry._selectOptionsDynamic === "configFiles") {
-            const names = main.command("getConfigFilesList");
+            const names = main.configFilesOnUsb;
             files = Array.isArray(names) ? names.slice() : [];
             offered = files.map(function(name) {
                 return {
@@ -255,6 +329,9 @@ Item {
 
     function edit() {
         editActive = true;
+        if (entry._selectOptionsDynamic === "configFiles")
+            main.command("getConfigFilesList");
+
         getSelectOptions();
         editBar.state = "edit";
         if (itemValue === "" && entry._valueIfEmpty !== undefined)
@@ -286,45 +363,27 @@ Item {
         getSelectOptions();
     }
 
-    // Checks typed text before it becomes the value: a number, a calendar
-    // date, a clock time or an IPv4 address where the entry needs one.
-    function inputError(text) {
-        switch (inputType()) {
-        case "numeric":
-            return text !== "" && isFinite(Number(text)) ? "" : "not a number";
-        case "date":
-            return parseDate(text) !== null ? "" : "not a date YYYY-MM-DD";
-        case "time":
-            return parseTime(text) !== null ? "" : "not a time HH:MM:SS";
-        case "ip":
-            return isIpAddress(text) ? "" : "not an IPv4 address";
-        }
-        return "";
-    }
-
-    function isIpAddress(text) {
-        const parts = text.split(".");
-        return parts.length === 4 && parts.every(function(part) {
-            return /^\d{1,3}$/.test(part) && Number(part) <= 255;
-        });
-    }
-
-    // Returns false, and keeps the value, when the shown text is refused.
+    // The shown text becomes the value.
     function applyTextInput() {
-        // The shown text of a choice is its label, not its value.
-        if (inputType() === "select") {
-            keyboardActive = false;
-            return true;
-        }
-        const error = inputError(itemValueLabel);
-        if (error !== "") {
-            // The typed text stays, to be corrected.
-            console.warn("Menu_Item: refusing \"" + itemValueLabel + "\" for " + label + ": " + error);
-            flashWheel("error");
-            return false;
-        }
         keyboardActive = false;
-        updateValue(itemValueLabel, itemUnit);
+        // The shown text of a choice is its label, not its value.
+        if (inputType() !== "select")
+            updateValue(itemValueLabel, itemUnit);
+
+    }
+
+    // As applyTextInput(), once the whole shown text passed its checks: the
+    // format and, for numbers, both limits. Returns false, keeping the text
+    // to be corrected, when it is refused.
+    function acceptTextInput() {
+        if (inputType() !== "select") {
+            const error = MenuValues.inputError(inputType(), itemValueLabel, limits());
+            if (error !== "") {
+                refuse("error", itemValueLabel, error);
+                return false;
+            }
+        }
+        applyTextInput();
         return true;
     }
 
@@ -341,32 +400,7 @@ Item {
     }
 
     function generateLabel() {
-        const value = Number(itemValue);
-        const digits = entry._digits === undefined ? 0 : entry._digits;
-        if (itemValue === "" || !isFinite(value) || (entry._addLeadingZeros !== true && entry._digits === undefined)) {
-            itemValueLabel = itemValue;
-            return ;
-        }
-        const rounded = Math.abs(value).toFixed(digits).split(".");
-        let integer = rounded[0];
-        // Padded after rounding, so that 9.9996 becomes 0010.000.
-        if (entry._addLeadingZeros === true)
-            integer = integer.padStart(4, "0");
-
-        itemValueLabel = (value < 0 ? "-" : "") + integer + (rounded.length > 1 ? "." + rounded[1] : "");
-    }
-
-    // Exponents of the highest and the lowest digit of the shown text; a
-    // leading "-" is no digit.
-    function digitRange() {
-        const text = itemValueLabel;
-        const point = text.indexOf(".");
-        const before = point < 0 ? text.length : point;
-        return {
-            "before": before,
-            "highest": before - 1 - (text.startsWith("-") ? 1 : 0),
-            "lowest": point < 0 ? 0 : -(text.length - point - 1)
-        };
+        itemValueLabel = MenuValues.formatNumber(itemValue, entry._digits, entry._addLeadingZeros);
     }
 
     function selectDigit() {
@@ -374,48 +408,14 @@ Item {
             valueField.deselect();
             return ;
         }
-        const range = digitRange();
-        // The text may have lost digits since the cursor was placed.
-        if (exponent > range.highest)
-            exponent = Math.max(range.highest, range.lowest);
-        else if (exponent < range.lowest)
-            exponent = range.lowest;
-        const position = exponent >= 0 ? range.before - exponent - 1 : range.before - exponent;
+        exponent = MenuValues.fitExponent(itemValueLabel, exponent);
+        const position = MenuValues.digitPosition(itemValueLabel, exponent);
         valueField.select(position, position + 1);
     }
 
     function changeDigit(reverse) {
-        const range = digitRange();
-        if (reverse === false)
-            exponent = exponent + 1 > range.highest ? range.lowest : exponent + 1;
-        else
-            exponent = exponent - 1 < range.lowest ? range.highest : exponent - 1;
+        exponent = MenuValues.nextExponent(itemValueLabel, exponent, reverse);
         selectDigit();
-    }
-
-    function parseDate(text) {
-        const match = /^(\d{4})-(\d{2})-(\d{2})$/.exec(text);
-        if (match === null)
-            return null;
-
-        const date = new Date(Date.UTC(Number(match[1]), Number(match[2]) - 1, Number(match[3])));
-        // Date.UTC would quietly turn 2021-02-30 into March.
-        if (date.getUTCMonth() !== Number(match[2]) - 1 || date.getUTCDate() !== Number(match[3]))
-            return null;
-
-        return date;
-    }
-
-    function parseTime(text) {
-        const match = /^(\d{2}):(\d{2}):(\d{2})$/.exec(text);
-        if (match === null || Number(match[1]) > 23 || Number(match[2]) > 59 || Number(match[3]) > 59)
-            return null;
-
-        return Number(match[1]) * 3600 + Number(match[2]) * 60 + Number(match[3]);
-    }
-
-    function twoDigits(value) {
-        return String(value).padStart(2, "0");
     }
 
     function stepChoice(steps) {
@@ -433,64 +433,37 @@ Item {
 
     // Returns false when the value is not a number and nothing changed.
     function stepNumber(steps) {
-        const value = Number(itemValue);
-        if (itemValue === "" || !isFinite(value))
+        const next = MenuValues.stepNumber(itemValue, steps, exponent, limits());
+        if (next === null)
             return false;
 
-        const direction = steps < 0 ? -1 : 1;
-        let count = steps;
-        if (exponent < 0)
-            count = Math.abs(steps) > 10 ? 10 * direction : direction;
-        else if (exponent === 1 && Math.abs(steps) > 10)
-            count = 10 * direction;
-        else if (exponent >= 2)
-            count = direction;
-        const absolute = entry._handleAbsolute === true;
-        let next = (absolute ? Math.abs(value) : value) + Math.pow(10, exponent) * count;
-        // Decimal steps in binary arithmetic leave noise such as 1.3499999.
-        next = Number(next.toPrecision(12));
-        if (exponent >= 0 && Math.abs(count) === 10)
-            next = Math.trunc(next / 10) * 10;
-        else if (exponent >= 0 && Math.abs(count) === 100)
-            next = Math.trunc(next / 100) * 100;
-        if (min !== undefined && next < Number(min)) {
-            next = Number(min);
-            flashWheel("warning");
-        }
-        if (max !== undefined && next > Number(max)) {
-            next = Number(max);
-            flashWheel("warning");
-        }
-        itemValue = String(absolute ? sign * next : next);
-        if (itemValue === "-0")
-            itemValue = "0";
-
+        itemValue = next.value;
         generateLabel();
         selectDigit();
+        if (next.clamped)
+            refused("warning");
+
         return true;
     }
 
     function stepDate(steps) {
-        const date = parseDate(itemValue);
-        if (date === null) {
+        const next = MenuValues.stepDate(itemValue, steps);
+        if (next === null) {
             console.warn("Menu_Item: cannot step the date \"" + itemValue + "\"");
             return false;
         }
-        date.setUTCDate(date.getUTCDate() + steps);
-        itemValue = date.getUTCFullYear() + "-" + twoDigits(date.getUTCMonth() + 1) + "-" + twoDigits(date.getUTCDate());
+        itemValue = next;
         generateLabel();
         return true;
     }
 
     function stepTime(steps) {
-        const seconds = parseTime(itemValue);
-        if (seconds === null) {
+        const next = MenuValues.stepTime(itemValue, steps);
+        if (next === null) {
             console.warn("Menu_Item: cannot step the time \"" + itemValue + "\"");
             return false;
         }
-        const day = 24 * 3600;
-        const next = (((Math.round(seconds / 10) * 10 + 10 * steps) % day) + day) % day;
-        itemValue = twoDigits(Math.floor(next / 3600)) + ":" + twoDigits(Math.floor(next / 60) % 60) + ":" + twoDigits(next % 60);
+        itemValue = next;
         generateLabel();
         return true;
     }
@@ -520,11 +493,6 @@ Item {
         valueChanged();
     }
 
-    function refuseKey(candidate, flash, reason) {
-        console.warn("Menu_Item: refusing \"" + candidate + "\" for " + label + ": " + reason);
-        flashWheel(flash);
-    }
-
     function keyAction(key) {
         if (!keyboardActive) {
             itemValueLabel = "";
@@ -538,15 +506,9 @@ Item {
             itemValueLabel = type === "numeric" ? "" : itemValueLabel.slice(0, -1);
         } else if (type === "numeric") {
             const candidate = itemValueLabel + key;
-            // Anything that can still grow into a number is accepted.
-            if (!/^-?\d*\.?\d*$/.test(candidate)) {
-                refuseKey(candidate, "error", "not a number");
-                return ;
-            }
-            const value = Number(candidate);
-            const magnitude = entry._handleAbsolute === true ? Math.abs(value) : value;
-            if (/\d/.test(candidate) && ((min !== undefined && magnitude < Number(min)) || (max !== undefined && magnitude > Number(max)))) {
-                refuseKey(candidate, "warning", "outside " + min + " .. " + max);
+            const refusal = MenuValues.typingError(candidate, limits());
+            if (refusal !== null) {
+                refuse(refusal.state, candidate, refusal.reason);
                 return ;
             }
             itemValueLabel = candidate;
@@ -574,9 +536,10 @@ Item {
         if (entry._max !== undefined)
             max = entry._max;
 
-        main.subscribe(root, cID, updateState);
+        main.subscribe(root, subscriptionKey, updateState);
         main.componentChanged.connect(changeComponent);
         main.configChanged.connect(configReceived);
+        main.configFilesOnUsbChanged.connect(filesReceived);
         updateState(cID);
         setMinMax();
         checkMismatch();
@@ -588,6 +551,7 @@ Item {
         main.unsubscribe(root);
         main.componentChanged.disconnect(changeComponent);
         main.configChanged.disconnect(configReceived);
+        main.configFilesOnUsbChanged.disconnect(filesReceived);
     }
 
     // The row's own timers die with it: no late call reaches a destroyed row.

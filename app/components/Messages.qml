@@ -8,8 +8,9 @@ Item {
     property var params: ({
     })
     property var messageData: []
-    // What an update must contain to refresh the list.
-    readonly property string subscriptionKey: params.path + "_" + params.item
+    // What an update must contain to refresh the list: its item kind, on
+    // any path the list takes records from.
+    readonly property string subscriptionKey: params.item === undefined ? "" : params.item
     property var currentItem
     property color text_color: "#FFFFFF"
 
@@ -38,9 +39,21 @@ Item {
         if (params.item === undefined)
             return ;
 
-        if (main.checkIdentifier(identifier, params.path + "_" + params.item))
+        if (shows(identifier))
             refreshTimer.restart();
 
+    }
+
+    // Whether an update is of a record the list shows, by the rule the
+    // cache lists records with: its path contains the list's path and its
+    // item the list's item. "0.0_Event" thus takes "0.0.2_Event.inhibit".
+    function shows(identifier) {
+        const separator = identifier.indexOf("_");
+        if (separator < 0)
+            return false;
+
+        const path = params.path === undefined ? "" : String(params.path);
+        return identifier.slice(0, separator).includes(path) && identifier.slice(separator + 1).includes(params.item);
     }
 
     function wheelTurned(steps) {
@@ -65,8 +78,8 @@ Item {
     y: -250
     width: 480
     height: 250
+    // Told of updates once it has a list to show.
     onSubscriptionKeyChanged: main.subscribe(root, subscriptionKey, updateState)
-    Component.onCompleted: main.subscribe(root, subscriptionKey, updateState)
     Component.onDestruction: main.unsubscribe(root)
     states: [
         State {

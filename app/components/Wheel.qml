@@ -7,6 +7,9 @@ Rectangle {
     id: root
 
     property string cID: "wh1"
+    // The view whose object states the wheel shows; without one, the
+    // controller's registry, which every view forwards to.
+    property var view: null
     property int outerRotationTarget: 0
     property string prevState
     property real startOpacity
@@ -55,7 +58,7 @@ Rectangle {
         if (!main.checkIdentifier(identifier, cID))
             return false;
 
-        state = controller.getObjectState(cID);
+        state = (view ? view : main).getObjectState(cID);
         return true;
     }
 

@@ -1,4 +1,5 @@
 import "../components"
+import "../components/menuvalues.js" as MenuValues
 import "../models"
 import QtQuick 2.12
 
@@ -19,6 +20,13 @@ Item {
     // The menu shown: `modelToLoad`, or the remote set-up in its place.
     property var menu: null
     property string shownMenu: ""
+    // The keyboard mode of the edit, empty for an edit without keyboard.
+    property string editKeyboard: ""
+    // "ok", "warning" or "error": shown on the wheel for a moment.
+    property string editFlash: ""
+    // The current entry's help text, and the limits of the value in edit.
+    property string description: ""
+    readonly property string editLimits: itemInEdit && itemInEdit.entry._inputType === "numeric" ? MenuValues.limitsText(itemInEdit.min, itemInEdit.max, itemInEdit.itemUnit) : ""
 
     function initView() {
         buttonBar.resetStates();
@@ -38,7 +46,10 @@ Item {
         main.command("getConfigFilesList");
     }
 
+    // Leaving the view ends its edit: nothing of it stays on the next view.
     function destroyView() {
+        cancelFlash();
+        endEdit();
         main.viewChanged.disconnect(initView);
         main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
@@ -177,7 +188,7 @@ Item {
             else
                 setButton("bb_bt1", "", "");
         }
-        tooltip.text = entry !== undefined && entry._description !== undefined ? entry._description : "";
+        description = entry !== undefined && entry._description !== undefined ? entry._description : "";
     }
 
     function wheelTurned(steps) {
@@ -198,12 +209,48 @@ Item {
 
     }
 
+    // The wheel and the keyboard show the edit's state, set here alone: a
+    // flash, else "active" while editing; the keyboard while its edit takes
+    // typing, which auto-apply does not.
+    function showEditState() {
+        const editing = itemInEdit !== null;
+        main.setObjectState("wh1", editFlash !== "" ? editFlash : editing ? "active" : "");
+        main.setObjectState("keyboard", editing && editKeyboard !== "" && !autoApply ? "active" : "");
+    }
+
+    // A refusal outranks a clamp, a clamp the "ok" of the apply it caused.
+    function flashEdit(state) {
+        const rank = {
+            "ok": 1,
+            "warning": 2,
+            "error": 3
+        };
+        if (flashTimer.running && rank[editFlash] > rank[state])
+            return ;
+
+        editFlash = state;
+        flashTimer.interval = state === "ok" ? 250 : 300;
+        flashTimer.restart();
+        showEditState();
+    }
+
+    function cancelFlash() {
+        flashTimer.stop();
+        editFlash = "";
+    }
+
+    function setAutoApply(on) {
+        autoApply = on;
+        main.setObjectState("bb_bt2", on ? "active" : "");
+        showEditState();
+    }
+
     function editItem() {
         const row = menuList.currentItem;
         if (currentItem === undefined || currentItem._action !== "edit" || !row || !row.isEditable)
             return ;
 
-        main.setObjectState("wh1", "active");
+        cancelFlash();
         itemInEdit = row;
         row.valueChanged.connect(editedValueChanged);
         row.edit();
@@ -216,10 +263,11 @@ Item {
             "text": "alpha",
             "ip": "numeric"
         };
-        if (keyboardModes[type] !== undefined) {
-            keyboard.setMode(keyboardModes[type]);
-            main.setObjectState("keyboard", "active");
-        }
+        editKeyboard = keyboardModes[type] === undefined ? "" : keyboardModes[type];
+        if (editKeyboard !== "")
+            keyboard.setMode(editKeyboard);
+
+        showEditState();
         if (type === "text") {
             row.applyTextInput();
             // The edited row goes to the top, clear of the keyboard.
@@ -230,10 +278,19 @@ Item {
         main.viewChanged("Menu_Edit");
     }
 
+    // Every way out of an edit ends here: APPLY, EXIT, CANCEL, BACK, a view
+    // change and the link going down. Auto-apply ends with it.
     function endEdit() {
-        itemInEdit.valueChanged.disconnect(editedValueChanged);
+        const row = itemInEdit;
+        if (row) {
+            row.valueChanged.disconnect(editedValueChanged);
+            leaveEdit();
+            row.closeEdit();
+        }
         itemInEdit = null;
+        editKeyboard = "";
         mode = "select";
+        setAutoApply(false);
     }
 
     // The file name a configuration is saved under on the stick: no path,
@@ -244,13 +301,29 @@ Item {
 
     // The request for the new value captures all it needs, the root
     // included: the view may be gone by then, and names are no longer
-    // looked up through it.
+    // looked up through it. A write to all channels is read back from each
+    // channel there is.
     function writeDeviceItem(path, item, value, unit) {
         const root = main;
+        const paths = [path];
+        if (path === "0.0.*") {
+            paths.length = 0;
+            for (let i = 0; i < root.numberOfChannels; ++i) paths.push("0.0." + i)
+        }
         root.setItemValue(path, item, value, unit);
         root.delay(function() {
-            root.triggerValueUpdate(path, item);
+            for (const channel of paths) root.triggerValueUpdate(channel, item)
         }, 500);
+    }
+
+    // A refusal keeps the edit, to be corrected; the wheel shows it.
+    function refuseApply(message) {
+        command("addAlert", {
+            "type": cID,
+            "state": "warning",
+            "message": message
+        });
+        flashEdit("error");
     }
 
     function applyEdit() {
@@ -258,20 +331,16 @@ Item {
         if (!row || !row.isEditable)
             return ;
 
-        main.setObjectState("wh1", "ok");
-        main.setObjectState("keyboard", "");
         const entry = row.entry;
-        if (["numeric", "text", "ip", "date", "time"].includes(entry._inputType) && !row.applyTextInput()) {
-            // Refused input stays in edit, to be corrected.
-            main.setObjectState("wh1", "active");
-            main.setObjectState("keyboard", "active");
+        if (["numeric", "text", "ip", "date", "time"].includes(entry._inputType) && !row.acceptTextInput())
             return ;
-        }
+
         if (entry._command === "restoreConfiguration") {
-            if (row.itemValue === "")
-                console.warn("Menu: no configuration file to restore");
-            else
-                main.command("restoreConfiguration", {
+            if (row.itemValue === "") {
+                refuseApply("No configuration file on the USB memory to restore.");
+                return ;
+            }
+            main.command("restoreConfiguration", {
                 "file": row.itemValue
             });
         } else if (entry._command === "saveConfiguration") {
@@ -292,14 +361,12 @@ Item {
             main.setRemoteConfig(row.itemID, row.itemValue);
             break;
         }
+        flashEdit("ok");
         if (!autoApply) {
-            leaveEdit();
-            row.closeEdit();
             endEdit();
             initButtons();
             changeButtonsBySelection();
         }
-        wheelState.restart();
     }
 
     function cancelEdit() {
@@ -307,13 +374,28 @@ Item {
         if (!row)
             return ;
 
-        main.setObjectState("wh1", "");
-        main.setObjectState("keyboard", "");
-        row.refreshValue();
-        leaveEdit();
-        row.closeEdit();
+        cancelFlash();
+        // A row without a source has nothing to go back to.
+        if (row.entry._dataSource === undefined)
+            row.updateValue("");
+        else
+            row.refreshValue();
         endEdit();
         main.viewChanged("Menu");
+    }
+
+    // The link going down ends an edit whose value goes to the supply: it
+    // cannot reach it. The connection settings are the panel's own.
+    function linkChanged() {
+        if (main.connected || !itemInEdit || itemInEdit.entry._dataSource === "remoteConfig")
+            return ;
+
+        cancelEdit();
+        command("addAlert", {
+            "type": cID,
+            "state": "warning",
+            "message": "Connection lost: the edit was cancelled."
+        });
     }
 
     function leaveEdit() {
@@ -345,7 +427,10 @@ Item {
                 itemInEdit.changeValueBySteps(-1);
                 break;
             default:
-                itemInEdit.keyAction(key);
+                // The keyboard is hidden under auto-apply: nothing is typed.
+                if (!autoApply)
+                    itemInEdit.keyAction(key);
+
             }
             return ;
         }
@@ -415,13 +500,11 @@ Item {
             applyEdit();
             break;
         case "toggleAutoApply":
-            autoApply = !autoApply;
-            main.setObjectState("bb_bt2", autoApply ? "active" : "");
+            setAutoApply(!autoApply);
             setButton("bb_bt4", autoApply ? "EXIT" : "CANCEL", "cancel");
             break;
         case "disableAutoApply":
-            autoApply = false;
-            main.setObjectState("bb_bt2", "");
+            setAutoApply(false);
             break;
         case "cancel":
             cancelEdit();
@@ -461,13 +544,23 @@ Item {
         id: menuStructure
     }
 
-    // The wheel's state after an apply; owned by the view, so it never
-    // fires into a view that is gone.
+    // Ends a flash of the wheel; owned by the view, so it never fires into
+    // a view that is gone.
     Timer {
-        id: wheelState
+        id: flashTimer
 
-        interval: 250
-        onTriggered: main.setObjectState("wh1", controller.autoApply ? "active" : "")
+        onTriggered: {
+            controller.editFlash = "";
+            controller.showEditState();
+        }
+    }
+
+    Connections {
+        function onConnectedChanged() {
+            controller.linkChanged();
+        }
+
+        target: main
     }
 
     Item {
@@ -512,6 +605,7 @@ Item {
             }
 
             delegate: Menu_Item {
+                view: controller
                 entry: model
                 label: model._itemName === undefined ? "" : model._itemName
                 onClicked: {
@@ -522,6 +616,7 @@ Item {
                 onDoubleClicked: controller.command("keyPressed", {
                     "key": "return"
                 })
+                onRefused: controller.flashEdit(flash)
                 // A command's key follows its condition while it is shown.
                 onStateChanged: {
                     if (ListView.isCurrentItem)
@@ -552,6 +647,7 @@ Item {
             id: tooltip
 
             objectName: "tooltip"
+            text: controller.editLimits === "" ? controller.description : "Limits: " + controller.editLimits + (controller.description === "" ? "" : " | " + controller.description)
             width: 480
             height: 20
             leftPadding: 25
@@ -593,6 +689,7 @@ Item {
         id: wh1
 
         objectName: "wh1"
+        view: controller
         x: 355
         y: -50
         onTurned: controller.wheelTurned(steps)
@@ -605,6 +702,7 @@ Item {
         id: keyboard
 
         objectName: "keyboard"
+        view: controller
         y: 245
         width: 480
         opacity: controller.autoApply ? 0 : 1

@@ -24,6 +24,8 @@ private slots:
     void displayStandbyFromHome();
     void voltageSetByDigitsAndWheel();
     void currentMenuReachesTheSupply();
+    void currentRampTyped();
+    void rampForAllChannels();
     void configurationSavedAndRestored();
     void remoteSetupReconnects();
 };
@@ -451,6 +453,78 @@ void tst_Menus::currentMenuReachesTheSupply()
     QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains(expected), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(cached(panel, "0.0.2", "Setup.delayedTripTime").toInt(), before + 5,
                               3000);
+}
+
+// A ramp of 0.5 mA/s typed key by key: with the supply's minimum of
+// 0.001 mA/s its first "0" must be taken.
+void tst_Menus::currentRampTyped()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QVERIFY(connectedPanel(panel));
+    panel.call("setSelectedChannel", { "0.0.1" });
+    panel.call("changeView",
+               { "Menu", QVariantMap { { "modelToLoad", "configHardware_channelSetup" } }, false });
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware_channelSetup"));
+    QTRY_VERIFY_WITH_TIMEOUT(!cached(panel, "0.0.1", "Status.currentRampspeedMin").isEmpty(), 3000);
+    QVERIFY(walkTo(panel, "Current Ramp Up"));
+    QTest::qWait(300);
+    QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
+    QTRY_VERIFY(item(panel, "keyboard") && item(panel, "keyboard")->isVisible());
+    QTRY_VERIFY(item(panel, "tooltip")
+                        ->property("text")
+                        .toString()
+                        .startsWith("Limits: 0.001 … 1 mA/s"));
+    for (const QString key : { "0", ".", "5" })
+        QVERIFY(screenKey(panel, key));
+    QCOMPARE(rowInEdit(panel)->property("itemValueLabel").toString(), QStringLiteral("0.5"));
+    grab(panel.view(), "zandor-menu-ramp-typed.png");
+    QVERIFY(softKey(panel, "bb_bt1", "APPLY"));
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 1 Control.currentRampspeedUp 0.5"),
+                             3000);
+    QTRY_COMPARE_WITH_TIMEOUT(cached(panel, "0.0.1", "Control.currentRampspeedUp"),
+                              QStringLiteral("0.5"), 3000);
+}
+
+// One ramp for all channels, reached as the operator does; every channel
+// reports it, and the row shows the common value.
+void tst_Menus::rampForAllChannels()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QVERIFY(connectedPanel(panel));
+    const int channels = panel.property("numberOfChannels").toInt();
+    QVERIFY(channels > 1);
+    panel.command("openMenu");
+    QVERIFY(walkTo(panel, "HARDWARE-SETUP"));
+    QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware"));
+    QVERIFY(walkTo(panel, "CHANNEL-SETUP"));
+    QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware_channelList"));
+    QVERIFY(walkTo(panel, "ALL CHANNELS"));
+    QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configHardware_channelSetup"));
+    QVERIFY(walkTo(panel, "Voltage Ramp Up"));
+    QTest::qWait(500);
+    QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
+    QObject *row = rowInEdit(panel);
+    QVERIFY(row);
+    for (const QString key : { "2", "5", "0" })
+        QVERIFY(screenKey(panel, key));
+    QVERIFY(softKey(panel, "bb_bt1", "APPLY"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 * Control.voltageRampspeedUp 250"),
+                             3000);
+    for (int i = 0; i < channels; ++i) {
+        const QString path = QStringLiteral("0.0.%1").arg(i);
+        QTRY_COMPARE_WITH_TIMEOUT(cached(panel, path, "Control.voltageRampspeedUp").toDouble(),
+                                  250.0, 3000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(row->property("itemValueLabel").toString().toDouble(), 250.0, 3000);
+    grab(panel.view(), "zandor-menu-all-channels.png");
 }
 
 void tst_Menus::configurationSavedAndRestored()

@@ -156,33 +156,39 @@ TestCase {
         compare(badge.opacity, 1);
     }
 
-    function test_followsFirstItem() {
+    // An update of any of the three items refreshes the badge, and the
+    // last set item decides its look.
+    function test_followsEveryItem() {
         const path = freshPath();
         const badge = createTemporaryObject(badgeComponent, testCase.parent, {
             "cID": path,
             "itemId": "Status.currentTrip",
-            "itemId2": "Error.currentTrip"
+            "itemId2": "Event.currentTrip",
+            "itemId3": "Error.currentTrip"
         });
         sameColor(findChild(badge, "bg").color, main.status_color_disabled);
-        // Only an update of the first item refreshes the badge.
+        feed(path, {
+            "Event.currentTrip": "1"
+        });
+        sameColor(findChild(badge, "bg").color, main.status_color_warning2);
+        compare(badge.currentItem, "Event.currentTrip");
         feed(path, {
             "Error.currentTrip": "1"
-        });
-        sameColor(findChild(badge, "bg").color, main.status_color_disabled);
-        feed(path, {
-            "Status.currentTrip": "0"
         });
         sameColor(findChild(badge, "bg").color, main.status_color_error);
         compare(badge.currentItem, "Error.currentTrip");
         feed(path, {
-            "Error.currentTrip": "0"
-        });
-        feed(path, {
-            "Status.currentTrip": "0"
+            "Error.currentTrip": "0",
+            "Event.currentTrip": "0"
         });
         sameColor(findChild(badge, "bg").color, main.status_color_disabled);
         // The deciding item is kept while nothing is set.
-        compare(badge.currentItem, "Error.currentTrip");
+        compare(badge.currentItem, "Event.currentTrip");
+        // Another channel's item of the same name is not this badge's.
+        feed(freshPath(), {
+            "Error.currentTrip": "1"
+        });
+        sameColor(findChild(badge, "bg").color, main.status_color_disabled);
     }
 
     // A badge moved to another channel (the channel view's are) follows that

@@ -467,6 +467,7 @@ TestCase {
         id: keyboardComponent
 
         Keyboard {
+            view: controller
         }
 
     }

@@ -608,6 +608,346 @@ TestCase {
         press("bb_bt2");
     }
 
+    function editStates() {
+        return [main.getObjectState("wh1"), main.getObjectState("keyboard")];
+    }
+
+    // Into the edit of a numeric value, auto-applied after a first step when
+    // asked: the wheel's 250 ms return to "active" is then under way.
+    function editNumeric(menuId, label, autoApplied) {
+        open(menuId);
+        const edited = selectLabel(label);
+        press("bb_bt1");
+        compare(view.mode, "edit");
+        compare(editStates(), ["active", "active"]);
+        if (autoApplied) {
+            press("bb_bt2");
+            verify(view.autoApply);
+            turn(1);
+        }
+        return edited;
+    }
+
+    function test_leavingMidEditLeavesNoState_data() {
+        return [{
+            "tag": "HOME key",
+            "how": "homeKey",
+            "autoApplied": false,
+            "view": "Home"
+        }, {
+            "tag": "top bar home button",
+            "how": "homeButton",
+            "autoApplied": false,
+            "view": "Home"
+        }, {
+            "tag": "bottom bar USB button",
+            "how": "usbAux",
+            "autoApplied": true,
+            "view": "Menu"
+        }, {
+            "tag": "bottom bar address button",
+            "how": "ethernet",
+            "autoApplied": true,
+            "view": "Menu"
+        }];
+    }
+
+    function test_leavingMidEditLeavesNoState(data) {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        editNumeric("channelSetup_currentMenu", "Delayed Trip Time", data.autoApplied);
+        link.queue = [];
+        if (data.how === "homeKey")
+            main.panelKeyReleased("home_bt");
+        else
+            mouseClick(findChild(view, data.how), 10, 10);
+        compare(main.currentView, data.view);
+        const next = currentView();
+        verify(next !== view);
+        compare(editStates(), ["", ""]);
+        compare(main.getObjectState("bb_bt2"), "");
+        compare(findChild(next, "wh1").state, "");
+        // Nor does a timer of the old edit bring a state back.
+        wait(400);
+        compare(editStates(), ["", ""]);
+        compare(findChild(next, "wh1").state, "");
+        compare(sent("setItem"), []);
+    }
+
+    function test_linkDownEndsTheEdit() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        const trip = editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
+        key("7");
+        main.connected = false;
+        compare(view.mode, "select");
+        compare(editStates(), ["", ""]);
+        compare(trip.itemValueLabel, "5");
+        const alert = findChild(view, "alert");
+        compare(findChild(alert, "message").text, "Connection lost: the edit was cancelled.");
+        compare(alert.state, "warning");
+        compare(sent("setItem"), []);
+    }
+
+    // A refused APPLY shows red on the wheel for a moment and stays in the
+    // edit, keyboard and all, to be corrected.
+    function test_refusedApplyIsShown() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        const trip = editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
+        compare(findChild(view, "tooltip").text, "Limits: 1 … 4095 s | Set trip time for this channel");
+        key("0");
+        compare(trip.itemValueLabel, "0");
+        ignoreWarning(/refusing "0" for Delayed Trip Time: below the minimum 1/);
+        press("bb_bt1");
+        compare(editStates(), ["error", "active"]);
+        compare(view.mode, "edit");
+        compare(sent("setItem"), []);
+        tryCompare(main.objectStates, "wh1", "active", 1000);
+        compare(trip.itemValueLabel, "0");
+        key("delete");
+        key("2");
+        press("bb_bt1");
+        compare(sent("setItem"), ["0 0 1 Setup.delayedTripTime 2 s"]);
+        compare(view.mode, "select");
+        compare(editStates(), ["ok", ""]);
+        tryCompare(main.objectStates, "wh1", "", 1000);
+    }
+
+    function test_clampUnderAutoApplyIsShown() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "4090", "s", "1");
+        const trip = editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
+        press("bb_bt2");
+        turn(10);
+        compare(trip.itemValue, "4095");
+        compare(sent("setItem"), ["0 0 1 Setup.delayedTripTime 4095 s"]);
+        // The apply's "ok" does not hide the clamp.
+        compare(main.getObjectState("wh1"), "warning");
+        tryCompare(main.objectStates, "wh1", "active", 1000);
+        compare(view.mode, "edit");
+    }
+
+    function test_exitJustAfterAnAutoAppliedStep() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
+        press("bb_bt2");
+        wait(600);
+        turn(1);
+        compare(main.getObjectState("wh1"), "ok");
+        wait(100);
+        press("bb_bt4");
+        compare(view.mode, "select");
+        verify(!view.autoApply);
+        compare(editStates(), ["", ""]);
+        wait(400);
+        compare(editStates(), ["", ""]);
+    }
+
+    function test_autoApplyOffJustAfterAStepKeepsEditing() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        editNumeric("channelSetup_currentMenu", "Delayed Trip Time", false);
+        press("bb_bt2");
+        wait(600);
+        turn(1);
+        wait(100);
+        press("bb_bt2");
+        verify(!view.autoApply);
+        wait(400);
+        compare(view.mode, "edit");
+        compare(editStates(), ["active", "active"]);
+    }
+
+    // While auto-apply hides the keyboard nothing is typed, neither on its
+    // keys nor on a desktop keyboard; switching it off brings it back.
+    function test_hiddenKeyboardTakesNoInput() {
+        cache.addItem("0.0.1", "Setup.delayedTripTime", "5", "s", "1");
+        const trip = editNumeric("channelSetup_currentMenu", "Delayed Trip Time", true);
+        compare(trip.itemValueLabel, "6");
+        const keyboard = findChild(view, "keyboard");
+        verify(!keyboard.visible);
+        compare(main.getObjectState("keyboard"), "");
+        // Where the "2" key would be; the bottom bar's first button there
+        // acts on nothing.
+        mouseClick(view, 2 * 35 + 17, 245 + 15);
+        keyClick(Qt.Key_5);
+        key("5");
+        compare(trip.itemValueLabel, "6");
+        compare(view.mode, "edit");
+        press("bb_bt2");
+        verify(keyboard.visible);
+        compare(keyboard.mode, "numeric");
+        compare(editStates(), ["active", "active"]);
+        mouseClick(view, 2 * 35 + 17, 245 + 15);
+        compare(trip.itemValueLabel, "2");
+        press("bb_bt1");
+        compare(sent("setItem"), ["0 0 1 Setup.delayedTripTime 6 s", "0 0 1 Setup.delayedTripTime 2 s"]);
+    }
+
+    // The file list arrives after the menu was built.
+    function test_restoreRowOnFirstVisit() {
+        main.configFilesOnUsb = undefined;
+        open("configReset");
+        const restore = selectLabel("Restore configuration");
+        compare(restore.itemValueLabel, "");
+        main.updateConfigFilesList(["first.xml", "second.xml", "notes.txt"]);
+        compare(restore.itemValueLabel, "first.xml");
+        press("bb_bt1");
+        turn(-1);
+        compare(restore.itemValue, "second.xml");
+        turn(1);
+        compare(restore.itemValue, "first.xml");
+        press("bb_bt1");
+        compare(view.mode, "select");
+        compare(main.getObjectState("wh1"), "ok");
+    }
+
+    function test_restoreWithoutFileSaysSo() {
+        main.updateConfigFilesList([]);
+        open("configReset");
+        selectLabel("Restore configuration");
+        press("bb_bt1");
+        press("bb_bt1");
+        compare(view.mode, "edit");
+        compare(main.getObjectState("wh1"), "error");
+        const alert = findChild(view, "alert");
+        compare(findChild(alert, "message").text, "No configuration file on the USB memory to restore.");
+        press("bb_bt2");
+        compare(view.mode, "select");
+    }
+
+    // Values within the limits can be typed even when a prefix is not.
+    function test_typingWithinTheLimits_data() {
+        return [{
+            "tag": "minimum 0.001",
+            "label": "Current Ramp Up",
+            "item": "Control.currentRampspeedUp",
+            "limits": ["Status.currentRampspeedMin", "0.001", "Status.currentRampspeedMax", "1", "mA/s"],
+            "keys": ["0", ".", "5"],
+            "sent": "0 0 1 Control.currentRampspeedUp 0.5 mA/s",
+            "tooltip": "Limits: 0.001 … 1 mA/s | Current increase speed for this/all channel(s)"
+        }, {
+            "tag": "minimum 2",
+            "label": "Voltage Ramp Up",
+            "item": "Control.voltageRampspeedUp",
+            "limits": ["Status.voltageRampspeedMin", "2", "Status.voltageRampspeedMax", "1200", "V/s"],
+            "keys": ["1", "0"],
+            "sent": "0 0 1 Control.voltageRampspeedUp 10 V/s",
+            "tooltip": "Limits: 2 … 1200 V/s | Voltage increase speed for this/all channel(s)"
+        }];
+    }
+
+    function test_typingWithinTheLimits(data) {
+        const unit = data.limits[4];
+        cache.addItem("0.0.1", data.item, "1", unit, "1");
+        cache.addItem("0.0.1", data.limits[0], data.limits[1], unit, "1");
+        cache.addItem("0.0.1", data.limits[2], data.limits[3], unit, "1");
+        open("configHardware_channelSetup");
+        const ramp = selectLabel(data.label);
+        press("bb_bt1");
+        compare(findChild(view, "tooltip").text, data.tooltip);
+        for (const typed of data.keys) key(typed)
+        compare(ramp.itemValueLabel, data.keys.join(""));
+        press("bb_bt1");
+        compare(sent("setItem"), [data.sent]);
+        compare(view.mode, "select");
+        compare(findChild(view, "tooltip").text, data.tooltip.split(" | ")[1]);
+    }
+
+    function test_cancelledNameIsEmptied() {
+        open("configReset");
+        const save = selectLabel("Save configuration");
+        press("bb_bt1");
+        for (const character of "abc") key(character)
+        press("bb_bt2");
+        compare(view.mode, "select");
+        compare([save.itemValue, save.itemValueLabel], ["", ""]);
+        press("bb_bt1");
+        compare(save.itemValueLabel, "LUMAconfig.xml");
+        press("bb_bt2");
+    }
+
+    // "ALL CHANNELS" shows what the channels share, or a dash; an edit
+    // starts from channel 0's value; reads go to the channels there are.
+    function test_allChannels_data() {
+        return [{
+            "tag": "equal",
+            "label": "Voltage Ramp Up",
+            "item": "Control.voltageRampspeedUp",
+            "values": ["5", "5"],
+            "shown": "5",
+            "edited": "0005.00"
+        }, {
+            "tag": "unequal",
+            "label": "Voltage Ramp Down",
+            "item": "Control.voltageRampspeedDown",
+            "values": ["5", "7"],
+            "shown": "—",
+            "edited": "0005.00"
+        }, {
+            "tag": "missing",
+            "label": "Current Ramp Down",
+            "item": "Control.currentRampspeedDown",
+            "values": ["0.25"],
+            "shown": "—",
+            "edited": "0000.250"
+        }];
+    }
+
+    function test_allChannels(data) {
+        main.setSelectedChannel("0.0.*");
+        const unit = data.item.includes("voltage") ? "V/s" : "mA/s";
+        for (let i = 0; i < data.values.length; ++i) cache.addItem("0.0." + i, data.item, data.values[i], unit, "1")
+        open("configHardware_channelSetup");
+        compare(findChild(view, "title").text, "Channel setup | Channel 0.0.*");
+        const ramp = selectLabel(data.label);
+        compare(ramp.itemValueLabel, data.shown);
+        press("bb_bt1");
+        compare(view.mode, "edit");
+        compare(findChild(ramp, "valueField").text, data.edited);
+        press("bb_bt4");
+        // Asked for at the channels, and never at "0.0.*", which no report
+        // would answer.
+        if (data.values.length < 2)
+            verify(cache.isInWaitlist("0.0.1" + data.item));
+
+        verify(!cache.isInWaitlist("0.0.*" + data.item));
+        // A channel's report is shown at once.
+        for (let i = 0; i < 2; ++i) cache.addItem("0.0." + i, data.item, "9", unit, "2")
+        compare(ramp.itemValueLabel, "9");
+    }
+
+    function test_allChannelsWriteReadsEachChannel() {
+        main.setSelectedChannel("0.0.*");
+        for (const path of ["0.0.0", "0.0.1"]) cache.addItem(path, "Control.voltageRampspeedUp", "5", "V/s", "3")
+        open("configHardware_channelSetup");
+        selectLabel("Voltage Ramp Up");
+        press("bb_bt1");
+        turn(3);
+        press("bb_bt1");
+        compare(sent("setItem"), ["0 0 * Control.voltageRampspeedUp 0008.00 V/s"]);
+        link.queue = [];
+        tryVerify(function() {
+            return sent("getItem").includes("0 0 0 Control.voltageRampspeedUp") && sent("getItem").includes("0 0 1 Control.voltageRampspeedUp");
+        }, 1500);
+        verify(!sent("getItem").some(function(request) {
+            return request.startsWith("0 0 *");
+        }));
+    }
+
+    // A value "n/a" is an SSID like any other, and stays editable.
+    function test_naIsAValue() {
+        config.setProperty("wifi/ssid", "Korvat-LUMA");
+        open("configHardware_interfaces_wifi");
+        const ssid = selectLabel("SSID");
+        press("bb_bt1");
+        for (const character of "n/a") key(character)
+        press("bb_bt1");
+        compare(main.getConfigValue("wifi/ssid"), "n/a");
+        compare(ssid.itemValueLabel, "n/a");
+        wait(1100);
+        verify(ssid.isEditable);
+        press("bb_bt1");
+        compare(view.mode, "edit");
+        press("bb_bt2");
+    }
+
     name: "Menu"
     when: windowShown
     width: 480

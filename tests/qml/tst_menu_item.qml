@@ -30,15 +30,18 @@ TestCase {
         controller.blocked = {
         };
         valueSpy.clear();
+        refusedSpy.clear();
     }
 
     function makeRow(entry) {
         // Shown in the test's window, so that it draws and takes the pointer.
         const row = createTemporaryObject(rowComponent, testCase.parent, {
-            "entry": entry
+            "entry": entry,
+            "view": controller
         });
         verify(row !== null);
         valueSpy.target = row;
+        refusedSpy.target = row;
         return row;
     }
 
@@ -63,9 +66,11 @@ TestCase {
         verify(config.setConfiguration("<lumaConfig>" + xml + "</lumaConfig>"));
     }
 
-    function wheelFlashes(state) {
-        compare(main.getObjectState("wh1"), state);
-        tryCompare(main.objectStates, "wh1", "", 1000);
+    // The row reports a refusal or a clamp to its view; the wheel is the
+    // view's to colour.
+    function refusedWith(state) {
+        verify(refusedSpy.count > 0);
+        compare(refusedSpy.signalArguments[refusedSpy.count - 1][0], state);
     }
 
     function test_creation_data() {
@@ -440,9 +445,9 @@ TestCase {
         compare(row.itemValue, data.result);
         compare(valueSpy.count, 1);
         if (data.flash)
-            wheelFlashes(data.flash);
+            refusedWith(data.flash);
         else
-            compare(main.getObjectState("wh1"), "");
+            compare(refusedSpy.count, 0);
     }
 
     function test_stepsKeepTheFormatAndCursor() {
@@ -562,9 +567,9 @@ TestCase {
         compare(valueSpy.count, 0);
         // Typed text is checked before it becomes the value.
         ignoreWarning(new RegExp("refusing"));
-        verify(!row.applyTextInput());
+        verify(!row.acceptTextInput());
         compare(row.itemValue, data.value);
-        wheelFlashes("error");
+        refusedWith("error");
     }
 
     function test_typedInputChecked_data() {
@@ -623,7 +628,7 @@ TestCase {
         if (!data.accepted)
             ignoreWarning(new RegExp("refusing"));
 
-        compare(row.applyTextInput(), data.accepted);
+        compare(row.acceptTextInput(), data.accepted);
         compare(row.itemValue, data.accepted ? data.typed : "old");
         // Refused text stays to be corrected.
         compare(row.keyboardActive, !data.accepted);
@@ -636,12 +641,28 @@ TestCase {
             "keys": ["1", "2", ".", "5"],
             "label": "12.5"
         }, {
-            "tag": "leading zero below the minimum",
+            "tag": "a first digit below the minimum can still grow",
             "roles": {
-                "_min": 1
+                "_min": 2
             },
-            "keys": ["0"],
-            "label": "",
+            "keys": ["1", "0"],
+            "label": "10"
+        }, {
+            "tag": "a first zero with the minimum 0.001",
+            "roles": {
+                "_min": 0.001,
+                "_digits": 3
+            },
+            "keys": ["0", ".", "5"],
+            "label": "0.5"
+        }, {
+            "tag": "all decimals typed below the minimum",
+            "roles": {
+                "_min": 0.001,
+                "_digits": 3
+            },
+            "keys": ["0", ".", "0", "0", "0"],
+            "label": "0.00",
             "flash": "warning"
         }, {
             "tag": "not a number",
@@ -691,9 +712,9 @@ TestCase {
         compare(row.itemValueLabel, data.label);
         verify(row.keyboardActive);
         if (data.flash)
-            wheelFlashes(data.flash);
+            refusedWith(data.flash);
         else
-            compare(main.getObjectState("wh1"), "");
+            compare(refusedSpy.count, 0);
         // Typing does not touch the value until it is taken over.
         compare(row.itemValue, "55");
     }
@@ -714,28 +735,21 @@ TestCase {
         compare(row.itemValueLabel, "");
     }
 
-    function test_flashKeepsTheEditState() {
+    // A refused key or a clamped step leaves the wheel as the view set it.
+    function test_refusalLeavesTheWheelToTheView() {
         main.setObjectState("wh1", "active");
         const row = numericRow("5", {
             "_max": 9
         });
-        ignoreWarning(new RegExp("refusing"));
+        ignoreWarning(new RegExp("refusing \"10\""));
         row.keyAction("1");
         row.keyAction("0");
-        compare(main.getObjectState("wh1"), "warning");
-        tryCompare(main.objectStates, "wh1", "active", 1000);
-    }
-
-    // The wheel is restored also when the row is gone before the flash ends.
-    function test_flashOutlivesTheRow() {
-        const row = numericRow("5", {
-            "_max": 9
-        });
+        refusedWith("warning");
         row.exponent = 0;
         row.changeValueBySteps(7);
-        compare(main.getObjectState("wh1"), "warning");
-        row.destroy();
-        tryCompare(main.objectStates, "wh1", "", 1000);
+        compare(row.itemValue, "9");
+        compare(refusedSpy.count, 2);
+        compare(main.getObjectState("wh1"), "active");
     }
 
     function test_selectSteps_data() {
@@ -797,7 +811,7 @@ TestCase {
         compare([row.itemValue, row.itemValueLabel], data.result);
         compare(valueSpy.count, 1);
         // Applying keeps the value, not the shown label.
-        verify(row.applyTextInput());
+        verify(row.acceptTextInput());
         compare(row.itemValue, data.result[0]);
     }
 
@@ -852,8 +866,10 @@ TestCase {
         compare(row.entry._selectOptions.length, 1);
     }
 
+    // The file list arrives after the row is built: the row shows the
+    // first file then, and follows later lists, also while edited.
     function test_configFiles() {
-        main.configFilesOnUsb = ["bench_1.xml", "other.xml"];
+        main.configFilesOnUsb = [];
         const row = makeRow({
             "_action": "edit",
             "_inputType": "select",
@@ -862,16 +878,36 @@ TestCase {
             "_itemID": "usb/configFiles",
             "_selectOptionsDynamic": "configFiles"
         });
-        row.edit();
+        compare(row.itemValueLabel, "");
+        main.configFilesOnUsb = ["bench_1.xml", "other.xml"];
         compare(row.files, ["bench_1.xml", "other.xml"]);
-        row.refreshValue();
         compare([row.itemValue, row.itemValueLabel], ["bench_1.xml", "bench_1.xml"]);
+        row.edit();
         row.changeValueBySteps(-1);
         compare(row.itemValue, "other.xml");
+        main.configFilesOnUsb = ["other.xml", "third.xml"];
+        compare(row.itemValue, "other.xml");
+        main.configFilesOnUsb = ["third.xml"];
+        compare([row.itemValue, row.itemValueLabel], ["third.xml", "third.xml"]);
         main.configFilesOnUsb = [];
-        row.closeEdit();
-        row.refreshValue();
         compare(row.itemValue, "");
+        row.closeEdit();
+    }
+
+    // "n/a" is a value like any other: editability is the row's own.
+    function test_valueNaIsEditable() {
+        store("<wifi><ssid>n/a</ssid></wifi>");
+        const row = makeRow({
+            "_action": "edit",
+            "_inputType": "text",
+            "_cID": "cfgItemWifiSSID",
+            "_dataSource": "config",
+            "_itemID": "wifi/ssid"
+        });
+        compare(row.itemValueLabel, "n/a");
+        verify(row.isEditable);
+        wait(1100);
+        verify(row.isEditable);
     }
 
     function test_mismatch_data() {
@@ -932,8 +968,9 @@ TestCase {
             "chIndex": "*",
             "chLabel": "ALL"
         };
+        main.numberOfChannels = 1;
         cache.addItem("0.0.0", "Status.voltageRampspeedMax", "0.5", "kV", "1");
-        cache.addItem("0.0.*", "Control.voltageRampspeedUp", "20", "V", "1");
+        cache.addItem("0.0.0", "Control.voltageRampspeedUp", "20", "V", "1");
         const row = makeRow({
             "_action": "edit",
             "_inputType": "numeric",
@@ -958,6 +995,7 @@ TestCase {
         ignoreWarning(/ignoring the limit Status.voltageRampspeedMax = oops/);
         row.setMinMax();
         compare(row.max, 2e+06);
+        main.numberOfChannels = -1;
     }
 
     function test_limitFollowsDeviceUpdate() {
@@ -1196,6 +1234,12 @@ TestCase {
         id: valueSpy
 
         signalName: "valueChanged"
+    }
+
+    SignalSpy {
+        id: refusedSpy
+
+        signalName: "refused"
     }
 
     SignalSpy {

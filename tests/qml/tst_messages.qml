@@ -166,6 +166,20 @@ TestCase {
         compare(findChild(panel, "title").text.toUpperCase(), "3 EVENTS FOR CHANNEL 4");
     }
 
+    // The list for all channels takes each channel's records, so each
+    // channel's update refreshes it.
+    function test_allChannelsRefreshOnChannelEvents() {
+        panel.setupList("9.0", "Event", 1, true);
+        compare(list().count, 0);
+        cache.addItem("9.0.2", "Event.inhibit", "1", "", "1700000000");
+        tryCompare(list(), "count", 1, 1000);
+        compare(findChild(panel, "title").text.toUpperCase(), "1 EVENT FOR ALL CHANNELS");
+        const shown = panel.messageData;
+        cache.addItem("9.0.3", "Error.currentTrip", "1", "", "1700000000");
+        wait(300);
+        verify(panel.messageData === shown);
+    }
+
     function test_otherUpdatesDoNotRefresh() {
         panel.setupList("5.1.2", "Event", 1, true);
         const shown = panel.messageData;

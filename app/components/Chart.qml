@@ -149,6 +149,7 @@ Item {
             else
                 addGap(type, now);
         }
+        osciSeries.setRange(timeAxis, new Date(now - windowMs), new Date(now));
     }
 
     // The stored records of the channel's current values, at their

@@ -204,17 +204,22 @@ TestCase {
         compare(ch.getScale(), 0.001);
     }
 
+    // The wheel's key pressed and let go, as the panel reports it.
+    function pressWheel() {
+        main.panelKeyPressed("rt_bt");
+        main.panelKeyReleased("rt_bt");
+    }
+
     // Pressing the wheel does nothing here (RUN/STOP is the soft key's).
     function test_wheelPressDoesNothing() {
         open();
         verify(osci().getRunState());
         const mode = view.mode;
-        main.panelWheelPressed();
-        wait(50);
+        pressWheel();
         verify(osci().getRunState());
         compare(view.mode, mode);
         command("osc_channels");
-        main.panelWheelPressed();
+        pressWheel();
         compare(view.selectedChannel, 0);
         compare(keyTexts(), ["CH0", "CH1", "CH2", "CH3"]);
     }

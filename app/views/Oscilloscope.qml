@@ -62,11 +62,14 @@ Item {
             return false;
 
         const parts = String(identifier).split("_");
-        const n = Number(parts[0].split(".")[2]);
-        if (parts[1] === "Control.on" && firstOpen && !operatorSet[n] && main.isItemCurrent(parts[0], "Control.on") && main.getItemValue(parts[0], "Control.on")[1] == 1)
-            osci.turnOnChannel(n);
-        else if (parts[1] === "Status.lowCurrentRange")
-            osci.changeCurrentRange(n);
+        if (parts[1] === "Control.on") {
+            const n = Number(parts[0].split(".")[2]);
+            if (firstOpen && !operatorSet[n] && main.isItemCurrent(parts[0], "Control.on") && main.getItemValue(parts[0], "Control.on")[1] == 1)
+                osci.turnOnChannel(n);
+
+        } else if (parts[1] === "Status.lowCurrentRange") {
+            osci.changeCurrentRange(Number(parts[0].split(".")[2]));
+        }
         return true;
     }
 

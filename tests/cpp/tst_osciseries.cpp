@@ -110,14 +110,16 @@ void tst_OsciSeries::replaceBreaksAtNaN_data()
     QTest::addColumn<QVector<int>>("counts");
 
     // Three lines to fill; times are 0, 1, 2, ...
-    QTest::newRow("no gap: one line") << QVector<qreal>({ 1, 2, 3 }) << 1 << QVector<int>({ 3, 0, 0 });
+    QTest::newRow("no gap: one line")
+            << QVector<qreal>({ 1, 2, 3 }) << 1 << QVector<int>({ 3, 0, 0 });
     QTest::newRow("one gap: two lines")
             << QVector<qreal>({ 1, 2, gap, 4, 5 }) << 2 << QVector<int>({ 2, 2, 0 });
     QTest::newRow("gaps at the ends and doubled")
             << QVector<qreal>({ gap, 1, gap, gap, 2, gap }) << 2 << QVector<int>({ 1, 1, 0 });
     QTest::newRow("more runs than lines: the last not drawn")
             << QVector<qreal>({ 1, gap, 2, gap, 3, gap, 4 }) << 4 << QVector<int>({ 1, 1, 1 });
-    QTest::newRow("nothing empties every line") << QVector<qreal>() << 0 << QVector<int>({ 0, 0, 0 });
+    QTest::newRow("nothing empties every line")
+            << QVector<qreal>() << 0 << QVector<int>({ 0, 0, 0 });
 }
 
 void tst_OsciSeries::replaceBreaksAtNaN()

@@ -329,13 +329,15 @@ void tst_Oscilloscope::outageLeavesAGap()
     const auto traced = [&](qint64 from, qint64 to) {
         int columns = 0, withTrace = 0;
         for (int x = column(from); x <= column(to); ++x, ++columns)
-            withTrace += count(image, QRect(x, plotArea.top(), 1, plotArea.height()), yellow, 90) > 0;
+            withTrace
+                    += count(image, QRect(x, plotArea.top(), 1, plotArea.height()), yellow, 90) > 0;
         return qMakePair(columns, withTrace);
     };
     const auto before = traced(lost - 2500, lost - 500);
     const auto hole = traced(lost + 300, back - 300);
     const auto after = traced(back + 1500, back + 3500);
-    QVERIFY2(column(back + 3500) < plotArea.right(), "the trace after the outage is under the wheel");
+    QVERIFY2(column(back + 3500) < plotArea.right(),
+             "the trace after the outage is under the wheel");
     QVERIFY2(hole.first >= 20, qPrintable(QString::number(hole.first)));
     QVERIFY2(before.second >= before.first - 1,
              qPrintable(QString("%1 of %2").arg(before.second).arg(before.first)));

@@ -385,7 +385,7 @@ TestCase {
         // Drawn: the same points on two lines, none in the hole.
         const points = drawn("0.0.0");
         compare(points.length, before.length + after.length);
-        for (const p of points) verify(p.x <= lost || p.x >= back, p.x);
+        for (const p of points) verify(p.x <= lost || p.x >= back, p.x)
         compare(view().series("0.0.0").count, before.length);
         compare(view().series("0.0.0_1").count, after.length);
         // The legend shows no value while there is none.

@@ -379,8 +379,9 @@ TestCase {
             return p.y === 6;
         });
         verify(before.length >= 5 && after.length >= 5, before.length + " " + after.length);
+        // The hole is the outage, give or take a tick or two of a busy machine.
         const hole = after[0].x - before[before.length - 1].x;
-        verify(hole >= 2800 && hole <= 3600, hole);
+        verify(back - lost >= 3000 && hole >= back - lost && hole <= back - lost + 600, hole + " " + (back - lost));
         verify(before[before.length - 1].x <= lost && after[0].x >= back);
         // Drawn: the same points on two lines, none in the hole.
         const points = drawn("0.0.0");

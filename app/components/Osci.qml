@@ -5,7 +5,10 @@ import QtQuick 2.12
 // The oscilloscope plot: up to four channel quantities sampled from the
 // item cache on a timer, drawn in divisions with per-channel or common
 // scaling, with a legend per channel and a bar showing the time window.
-// The channels and scales outlive the plot in main.osciSetup.
+// The channels and scales outlive the plot in main.osciSetup. Only current
+// values are sampled; while a value is not current its trace has a gap.
+// The common modes keep one scale index and one offset per quantity: "V"
+// (voltage), "I" (current) and "IHP" (current in the low current range).
 Item {
     id: root
 
@@ -20,7 +23,8 @@ Item {
     readonly property real xMin: xMax - xAxisRange
     property real pointsPerPixel: 1
     readonly property real xTimerInterval: Math.max(main.cycleTimeOsc, xAxisRange / chartView.width * pointsPerPixel)
-    readonly property real visiblePoints: xAxisRange / xTimerInterval
+    // An index into the samples: whole, whatever the chart's width.
+    readonly property int visiblePoints: Math.round(xAxisRange / xTimerInterval)
     property int bufferSize: 500
     property int yDivs: 10
     property var yScalesV: [0.01, 0.05, 0.1, 0.5, 1, 10, 20, 50, 100, 200, 500, 1000]
@@ -35,16 +39,30 @@ Item {
     property var yOffsets: [1, 2, 3, 4, 5, 6, 7, 8, 9]
     property int selectedChannel: 0
     property real minSeries: 0
-    property int scaleIndexAll: saved("scaleIndexAll", 0)
-    property real offsetAll: saved("offsetAll", 0)
+    property var scaleIndexAll: saved("scaleIndexAll", {
+        "V": 0,
+        "I": 0,
+        "IHP": 0
+    })
+    property var offsetAll: saved("offsetAll", {
+        "V": 0,
+        "I": 0,
+        "IHP": 0
+    })
     property bool isRunning: false
     property real nowMs: 0
-    // Series per channel path: {line, marker}.
+    // Series per channel path: {lines, marker}; one line per stretch of
+    // samples between gaps.
     property var seriesOf: ({
+    })
+    // Channel path -> whether its current is plotted in the low range list.
+    property var lowRanges: ({
     })
     // Visible share and position of the time window in the recorded span.
     property real windowShare: 1
     property real windowPosition: 1
+
+    signal initialized()
 
     function saved(name, fallback) {
         const value = main.osciSetup[name];
@@ -55,8 +73,16 @@ Item {
         main.osciSetup[name] = value;
     }
 
+    // An empty list is never saved, so it never hides the saved channels.
+    function saveChannels() {
+        if (channels.length > 0)
+            save("channels", channels);
+
+    }
+
     function setupChannelsFromSettings() {
-        if (main.osciSetup.channels === undefined)
+        const saved = main.osciSetup.channels;
+        if (saved === undefined || saved.length === 0)
             return false;
 
         channels = main.osciSetup.channels;
@@ -79,6 +105,7 @@ Item {
         isRunning = false;
         for (const ch of channels) loadSeries(ch)
         isRunning = true;
+        initialized();
     }
 
     function selectChannel(num) {
@@ -98,7 +125,7 @@ Item {
 
     function setModeAll(mode) {
         for (const ch of channels) ch.setMode(mode)
-        save("channels", channels);
+        saveChannels();
     }
 
     // Leaving a common mode for one channel takes the others out of it too.
@@ -113,7 +140,7 @@ Item {
             else if (other.getMode() === "manualAll")
                 other.setMode("manualSingle");
         }
-        save("channels", channels);
+        saveChannels();
     }
 
     function autoAllChannelsOn() {
@@ -173,39 +200,44 @@ Item {
         setXAxis(xMin, xMax);
     }
 
+    // Another quantity starts on its own zero line: a value offset in volts
+    // means nothing for a current. The old samples go with the old item.
+    function setChannelItem(ch, item) {
+        unloadSeries(ch);
+        if (item !== ch.getItem())
+            ch.setOffset(0);
+
+        ch.setItem(item);
+        loadSeries(ch);
+    }
+
     function turnOnChannel(n) {
         const ch = channels[n];
         if (ch === undefined || ch.getItem() !== "off")
             return ;
 
-        ch.setItem("Status.voltageMeasure");
-        loadSeries(ch);
+        setChannelItem(ch, "Status.voltageMeasure");
     }
 
-    // Its old samples go with it: an off channel draws nothing.
     function turnOffChannel(n) {
         const ch = channels[n];
         if (ch === undefined)
             return ;
 
-        unloadSeries(ch);
-        ch.setItem("off");
-        loadSeries(ch);
+        setChannelItem(ch, "off");
     }
 
     function toggleOnOffVI() {
-        save("channels", channels);
         const ch = getSelectedChannel();
         if (ch === undefined)
             return ;
 
-        unloadSeries(ch);
         const next = {
             "Status.voltageMeasure": "Status.currentMeasure",
             "Status.currentMeasure": "off"
         };
-        ch.setItem(next[ch.getItem()] || "Status.voltageMeasure");
-        loadSeries(ch);
+        setChannelItem(ch, next[ch.getItem()] || "Status.voltageMeasure");
+        saveChannels();
     }
 
     function toggleVIAll() {
@@ -214,12 +246,32 @@ Item {
             return ;
 
         const item = selected.getItem() === "Status.voltageMeasure" ? "Status.currentMeasure" : "Status.voltageMeasure";
-        for (const ch of channels) {
-            unloadSeries(ch);
-            ch.setItem(item);
-            loadSeries(ch);
-        }
-        save("channels", channels);
+        for (const ch of channels) setChannelItem(ch, item)
+        saveChannels();
+    }
+
+    // The channel's current moved to or from the low range: it takes the
+    // other list, keeping its scale where that list has it.
+    function changeCurrentRange(n) {
+        const ch = channels[n];
+        if (ch === undefined || ch.getItem() !== "Status.currentMeasure")
+            return ;
+
+        const path = ch.getId();
+        const low = main.getItemValue(path, "Status.lowCurrentRange")[1] == 1;
+        if (low === (lowRanges[path] === true))
+            return ;
+
+        lowRanges[path] = low;
+        const scale = ch.getScale();
+        const list = low ? yScalesIHP : yScalesI;
+        ch.setScales(list, minScaleForAutoModeI);
+        const index = list.findIndex(function(entry) {
+            return entry >= scale * (1 - 1e-09);
+        });
+        ch.setScaleIndex(index === -1 ? list.length - 1 : index);
+        saveChannels();
+        refreshSeries(ch);
     }
 
     function changeXScale(steps) {
@@ -251,15 +303,35 @@ Item {
             ch.setScaleIndex(ch.getScaleIndex() + 1);
         else if (steps < 0)
             ch.setScaleIndex(ch.getScaleIndex() - 1);
-        save("channels", channels);
+        saveChannels();
         refreshSeries(ch);
     }
 
+    function scalesOf(quantity) {
+        return quantity === "V" ? yScalesV : (quantity === "IHP" ? yScalesIHP : yScalesI);
+    }
+
+    // "V", "I" or "IHP"; "" for an off channel.
+    function quantityOf(ch) {
+        const item = ch.getItem();
+        if (item === "Status.voltageMeasure")
+            return "V";
+
+        if (item !== "Status.currentMeasure")
+            return "";
+
+        return lowRanges[ch.getId()] === true ? "IHP" : "I";
+    }
+
+    // Each quantity's index moves within its own list.
     function changeYScaleAll(steps) {
-        if (steps > 0 && scaleIndexAll < yScales.length - 1)
-            scaleIndexAll++;
-        else if (steps < 0 && scaleIndexAll > 0)
-            scaleIndexAll--;
+        for (const quantity of ["V", "I", "IHP"]) {
+            const last = scalesOf(quantity).length - 1;
+            if (steps > 0 && scaleIndexAll[quantity] < last)
+                scaleIndexAll[quantity]++;
+            else if (steps < 0 && scaleIndexAll[quantity] > 0)
+                scaleIndexAll[quantity]--;
+        }
         save("scaleIndexAll", scaleIndexAll);
         refreshAll();
     }
@@ -277,15 +349,16 @@ Item {
             ch.setOffsetIndex(index - 1);
         else
             ch.increaseOffset(steps);
-        save("channels", channels);
+        saveChannels();
         refreshSeries(ch);
     }
 
+    // One division of each quantity's common scale per step.
     function changeYOffsetAll(steps) {
-        if (steps > 0)
-            offsetAll += yScales[scaleIndexAll];
-        else
-            offsetAll -= yScales[scaleIndexAll];
+        for (const quantity of ["V", "I", "IHP"]) {
+            const division = scalesOf(quantity)[scaleIndexAll[quantity]];
+            offsetAll[quantity] += steps > 0 ? division : -division;
+        }
         save("offsetAll", offsetAll);
         refreshAll();
     }
@@ -296,7 +369,12 @@ Item {
         if (unit === "")
             return ;
 
+        // Read first: the cache asks the supply for a value it does not hold.
         const record = main.getItemValue(ch.getId(), ch.getItem());
+        if (!main.isItemCurrent(ch.getId(), ch.getItem())) {
+            ch.addGap(nowMs);
+            return ;
+        }
         const source = String(record[2]);
         const target = source.endsWith("A") ? "mA" : (source.endsWith("V") ? "V" : "");
         if (target !== "" && record[1] !== "" && isFinite(Number(record[1]))) {
@@ -306,19 +384,29 @@ Item {
         ch.addPoint(record, nowMs);
     }
 
+    // A stretch after a new gap gets a line of its own.
     function hand(ch) {
         const series = seriesOf[ch.getId()];
-        if (series !== undefined)
-            osciSeries.update(series.line, ch.getNormalizedData());
+        if (series === undefined)
+            return ;
 
+        const points = ch.getNormalizedData();
+        const runs = osciSeries.replace(series.lines, points.x, points.y);
+        if (runs <= series.lines.length)
+            return ;
+
+        while (series.lines.length < runs)series.lines.push(makeLine(ch, series.lines.length))
+        osciSeries.replace(series.lines, points.x, points.y);
     }
 
+    // The only place samples are taken: a redraw between ticks adds none.
     function tick() {
         nowMs = Date.now();
         if (nowMs >= xMax) {
             // The present lands one division from the right edge.
             xMax = nowMs + xScale;
             setXAxis(xMin, xMax);
+            for (const ch of channels) takeSample(ch)
             refreshAll();
             return ;
         }
@@ -331,21 +419,23 @@ Item {
 
     function applyCommonScale(ch) {
         const mode = ch.getMode();
+        const quantity = quantityOf(ch);
+        if (quantity === "")
+            return ;
+
         if (mode === "autoAll") {
-            ch.setScaleIndex(scaleIndexAll);
+            ch.setScaleIndex(scaleIndexAll[quantity]);
         } else if (mode === "manualAll") {
-            ch.setScaleIndex(scaleIndexAll);
-            ch.setOffset(offsetAll);
+            ch.setScaleIndex(scaleIndexAll[quantity]);
+            ch.setOffset(offsetAll[quantity]);
         }
     }
 
     function redraw(ch) {
         applyCommonScale(ch);
-        ch.clearPoints();
-        ch.calcNormalizedValues();
+        ch.refresh();
         drawLegend(ch);
         drawMarker(ch);
-        takeSample(ch);
         hand(ch);
     }
 
@@ -355,8 +445,9 @@ Item {
             return ;
 
         const index = ch.calcScaleAndOffset(visiblePoints);
-        if (index !== false && index > scaleIndexAll)
-            scaleIndexAll = index;
+        const quantity = quantityOf(ch);
+        if (index !== false && quantity !== "" && index > scaleIndexAll[quantity])
+            scaleIndexAll[quantity] = index;
 
     }
 
@@ -371,30 +462,32 @@ Item {
         if (channels.length === 0)
             return ;
 
-        if (channels[0].getMode() === "autoAll")
-            scaleIndexAll = 0;
-
+        if (channels[0].getMode() === "autoAll") {
+            for (const quantity of ["V", "I", "IHP"]) scaleIndexAll[quantity] = 0
+        }
         for (const ch of channels) autoScale(ch)
         for (const ch of channels) redraw(ch)
-        const oldest = channels[0].getFirstPoint();
-        if (oldest !== undefined)
-            minSeries = oldest.x;
-
+        // From the first channel that has samples; 0 while none has.
+        let oldest = 0;
         for (const ch of channels) {
             const first = ch.getFirstPoint();
-            if (first !== undefined && (minSeries === 0 || first.x < minSeries))
-                minSeries = first.x;
+            if (first !== undefined && (oldest === 0 || first.x < oldest))
+                oldest = first.x;
 
         }
+        minSeries = oldest;
         updateTimeWindow();
     }
 
     function loadSeries(ch) {
         const path = ch.getId();
         removeSeries(path);
+        if (ch.getItem() !== "Status.voltageMeasure")
+            lowRanges[path] = main.getItemValue(path, "Status.lowCurrentRange")[1] == 1;
+
         if (ch.getItem() === "Status.voltageMeasure")
             ch.setScales(yScalesV, minScaleForAutoModeV);
-        else if (main.getItemValue(path, "Status.lowCurrentRange")[1] == 1)
+        else if (lowRanges[path])
             ch.setScales(yScalesIHP, minScaleForAutoModeI);
         else
             ch.setScales(yScalesI, minScaleForAutoModeI);
@@ -402,12 +495,8 @@ Item {
         if (!ch.setScaleIndex(ch.getScaleIndex()))
             ch.setScaleIndex(ch.scales.length - 1);
 
+        const line = makeLine(ch, 0);
         const colour = chColors[ch.getNumber()];
-        const line = chartView.createSeries(ChartView.SeriesTypeLine, path, xAxis, yAxis);
-        line.opacity = 0.8;
-        line.width = 1;
-        line.color = colour;
-        line.useOpenGL = false;
         const marker = chartView.createSeries(ChartView.SeriesTypeScatter, path + "_offset", xAxis, yAxis);
         marker.markerShape = ScatterSeries.MarkerShapeCircle;
         marker.markerSize = 5;
@@ -415,10 +504,21 @@ Item {
         marker.borderColor = colour;
         marker.color = colour;
         seriesOf[path] = {
-            "line": line,
+            "lines": [line],
             "marker": marker
         };
         drawLegend(ch);
+    }
+
+    // Line k of a channel; the first one is named by its path.
+    function makeLine(ch, k) {
+        const path = ch.getId();
+        const line = chartView.createSeries(ChartView.SeriesTypeLine, k === 0 ? path : path + "_" + k, xAxis, yAxis);
+        line.opacity = 0.8;
+        line.width = 1;
+        line.color = chColors[ch.getNumber()];
+        line.useOpenGL = false;
+        return line;
     }
 
     function removeSeries(path) {
@@ -426,7 +526,7 @@ Item {
         if (series === undefined)
             return ;
 
-        chartView.removeSeries(series.line);
+        for (const line of series.lines) chartView.removeSeries(line)
         chartView.removeSeries(series.marker);
         delete seriesOf[path];
     }
@@ -454,7 +554,7 @@ Item {
             return ;
         }
         const last = ch.getLastPoint();
-        legend.setValue(last === undefined ? "-" : last.y, ch.getScale(), ch.getOffset(), ch.getUnit());
+        legend.setValue(last === undefined || last.y === null ? "-" : last.y, ch.getScale(), ch.getOffset(), ch.getUnit());
         legend.shown = true;
     }
 

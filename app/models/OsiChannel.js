@@ -2,7 +2,10 @@
 
 // One plotted channel of the oscilloscope: its samples, its vertical scale
 // and offset, and the samples converted to screen divisions. Channel objects
-// are independent copies of the template below.
+// are independent copies of the template below. A sample whose value is
+// null marks a gap: the supply's value was not current, nothing was measured.
+// The divisions are kept as two flat lists, times and values (NaN for a
+// gap), as the chart's feeder takes them.
 
 // Copies plain data deeply; functions are shared.
 function clone(obj) {
@@ -31,7 +34,10 @@ const template = {
     "item": null,
     "mode": null,
     "points_orig": [],
-    "points_norm": [],
+    "points_norm": {
+        "x": [],
+        "y": []
+    },
     "scaleIndex": null,
     "scale": null,
     "offsetIndex": null,
@@ -156,13 +162,34 @@ const template = {
             console.warn("OsiChannel: ignoring the sample", value[1], "of", this.id);
             return false;
         }
-        this.points_orig.push(Qt.point(timeMs, v));
-        this.points_norm.push(Qt.point(timeMs, this.getNormalizedValue(v)));
+        this.points_orig.push({
+            "x": timeMs,
+            "y": v
+        });
+        this.points_norm.x.push(timeMs);
+        this.points_norm.y.push(this.getNormalizedValue(v));
+        return true;
+    },
+    // One mark per outage, however many samples were not taken.
+    "addGap": function(timeMs) {
+        const last = this.getLastPoint();
+        if (last === undefined || last.y === null)
+            return false;
+
+        this.points_orig.push({
+            "x": timeMs,
+            "y": null
+        });
+        this.points_norm.x.push(timeMs);
+        this.points_norm.y.push(NaN);
         return true;
     },
     "clear": function() {
         this.points_orig = [];
-        this.points_norm = [];
+        this.points_norm = {
+            "x": [],
+            "y": []
+        };
     },
     // Only trims: the caller rebuilds the normalised points.
     "clearPoints": function() {
@@ -170,7 +197,15 @@ const template = {
             return ;
 
         this.points_orig.splice(0, this.points_orig.length - this.bufferSize);
-        this.points_norm = [];
+        this.points_norm = {
+            "x": [],
+            "y": []
+        };
+    },
+    // Trims to the buffer and draws the samples with the present scale.
+    "refresh": function() {
+        this.clearPoints();
+        this.calcNormalizedValues();
     },
     "calcScaleAndOffset": function(visiblePoints) {
         const points = this.points_orig;
@@ -179,7 +214,7 @@ const template = {
 
         this.min = null;
         this.max = null;
-        for (let i = Math.max(0, points.length - visiblePoints); i < points.length; ++i) {
+        for (let i = Math.max(0, points.length - Math.floor(visiblePoints)); i < points.length; ++i) {
             const v = points[i].y;
             if (v === null)
                 continue;
@@ -191,6 +226,10 @@ const template = {
                 this.max = v;
 
         }
+        // Only gaps in view: the scale stays as it is.
+        if (this.min === null)
+            return false;
+
         this.offset = -(this.max + this.min) / 2;
         // A span within 6 of the 10 divisions leaves room around the trace.
         const needed = Math.abs(this.max - this.min) / 6;
@@ -204,12 +243,18 @@ const template = {
         return result;
     },
     "calcNormalizedValues": function() {
-        const norm = new Array(this.points_orig.length);
-        for (let i = 0; i < norm.length; ++i) {
+        const n = this.points_orig.length;
+        const x = new Array(n);
+        const y = new Array(n);
+        for (let i = 0; i < n; ++i) {
             const point = this.points_orig[i];
-            norm[i] = Qt.point(point.x, this.getNormalizedValue(point.y));
+            x[i] = point.x;
+            y[i] = point.y === null ? NaN : this.getNormalizedValue(point.y);
         }
-        this.points_norm = norm;
+        this.points_norm = {
+            "x": x,
+            "y": y
+        };
     },
     "getNormalizedValue": function(value) {
         return (value + this.offset) / this.scale + this.offsets[this.offsetIndex];

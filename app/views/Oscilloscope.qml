@@ -11,6 +11,11 @@ Item {
     property string mode: "default"
     property int selectedChannel: 0
     property bool wheelLocked: false
+    // Built from the supply's switches (no saved channels): only then may a
+    // report of a switch turn a trace on, and never one the operator set.
+    property bool firstOpen: false
+    property var operatorSet: ({
+    })
     readonly property var keys: ["bb_bt1", "bb_bt2", "bb_bt3", "bb_bt4"]
 
     signal controllerModeChanged(string mode)
@@ -25,6 +30,7 @@ Item {
             osci.loadChart();
             return ;
         }
+        firstOpen = true;
         let anyOn = false;
         for (let i = 0; i < main.numberOfChannels; ++i) {
             const on = main.getItemValue("0.0." + i, "Control.on")[1] == 1;
@@ -56,9 +62,14 @@ Item {
             return false;
 
         const parts = String(identifier).split("_");
-        if (parts[1] === "Control.on" && main.getItemValue(parts[0], "Control.on")[1] == 1)
-            osci.turnOnChannel(Number(parts[0].split(".")[2]));
+        if (parts[1] === "Control.on") {
+            const n = Number(parts[0].split(".")[2]);
+            if (firstOpen && !operatorSet[n] && main.isItemCurrent(parts[0], "Control.on") && main.getItemValue(parts[0], "Control.on")[1] == 1)
+                osci.turnOnChannel(n);
 
+        } else if (parts[1] === "Status.lowCurrentRange") {
+            osci.changeCurrentRange(Number(parts[0].split(".")[2]));
+        }
         return true;
     }
 
@@ -201,10 +212,12 @@ Item {
             break;
         case "osc_channel_toggle":
             buttonBar.resetStates();
+            operatorSet[selectedChannel] = true;
             osci.toggleOnOffVI();
             break;
         case "osc_channel_toggle_all":
             buttonBar.resetStates();
+            for (let i = 0; i < 4; ++i) operatorSet[i] = true
             osci.toggleVIAll();
             break;
         default:
@@ -234,6 +247,17 @@ Item {
     Image {
         z: -1
         source: "../assets/bg_main.png"
+    }
+
+    // Opened before the supply's configuration: the channels come with it.
+    Connections {
+        function onNumberOfChannelsChanged() {
+            if (osci.channels.length === 0)
+                controller.setupChartChannels();
+
+        }
+
+        target: main
     }
 
     // Owned by the view: leaving within the second sends no late fast cycle.
@@ -305,10 +329,8 @@ Item {
         y: -50
         z: 20
         opacity: 0.1
+        // Its press has no action on this screen.
         onTurned: controller.wheelTurned(steps)
-        onPressed: main.triggerComponent("bb_bt1", {
-            "action": "released"
-        })
     }
 
     Buttonbar {

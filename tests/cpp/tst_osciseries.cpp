@@ -21,6 +21,9 @@ private slots:
     void replacesAllPoints();
     void ignoresWhatIsNoXySeries();
     void nonPointLeavesSeriesUnchanged();
+    void replaceBreaksAtNaN_data();
+    void replaceBreaksAtNaN();
+    void replaceRefusesUnequalLists();
     void setsBothEndsInOneStep_data();
     void setsBothEndsInOneStep();
     void ignoresAMissingAxis();
@@ -97,6 +100,75 @@ void tst_OsciSeries::nonPointLeavesSeriesUnchanged()
 
     QCOMPARE(series.pointsVector(), QVector<QPointF>({ QPointF(5, 6) }));
     QCOMPARE(replaced.count(), 0);
+}
+
+void tst_OsciSeries::replaceBreaksAtNaN_data()
+{
+    const qreal gap = qQNaN();
+    QTest::addColumn<QVector<qreal>>("ys");
+    QTest::addColumn<int>("runs");
+    QTest::addColumn<QVector<int>>("counts");
+
+    // Three lines to fill; times are 0, 1, 2, ...
+    QTest::newRow("no gap: one line")
+            << QVector<qreal>({ 1, 2, 3 }) << 1 << QVector<int>({ 3, 0, 0 });
+    QTest::newRow("one gap: two lines")
+            << QVector<qreal>({ 1, 2, gap, 4, 5 }) << 2 << QVector<int>({ 2, 2, 0 });
+    QTest::newRow("gaps at the ends and doubled")
+            << QVector<qreal>({ gap, 1, gap, gap, 2, gap }) << 2 << QVector<int>({ 1, 1, 0 });
+    QTest::newRow("more runs than lines: the last not drawn")
+            << QVector<qreal>({ 1, gap, 2, gap, 3, gap, 4 }) << 4 << QVector<int>({ 1, 1, 1 });
+    QTest::newRow("nothing empties every line")
+            << QVector<qreal>() << 0 << QVector<int>({ 0, 0, 0 });
+}
+
+void tst_OsciSeries::replaceBreaksAtNaN()
+{
+    QFETCH(QVector<qreal>, ys);
+    QFETCH(int, runs);
+    QFETCH(QVector<int>, counts);
+
+    QVector<qreal> xs;
+    for (int i = 0; i < ys.size(); ++i)
+        xs.append(i);
+    OsciSeries feeder(nullptr);
+    QLineSeries lines[3];
+    QVariantList pool;
+    for (QLineSeries &line : lines) {
+        line.append(QPointF(-1, -1));
+        pool.append(QVariant::fromValue<QObject *>(&line));
+    }
+    QCOMPARE(feeder.replace(pool, xs, ys), runs);
+    QVector<qreal> drawn;
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(lines[k].count(), counts.at(k));
+        for (const QPointF &point : lines[k].pointsVector()) {
+            // Each point keeps its own time.
+            QCOMPARE(point.y(), ys.at(int(point.x())));
+            drawn.append(point.y());
+        }
+    }
+    // In order, line after line.
+    QVector<qreal> expected;
+    for (qreal y : ys) {
+        if (!qIsNaN(y) && expected.size() < counts[0] + counts[1] + counts[2])
+            expected.append(y);
+    }
+    QCOMPARE(drawn, expected);
+}
+
+void tst_OsciSeries::replaceRefusesUnequalLists()
+{
+    OsciSeries feeder(nullptr);
+    QLineSeries line;
+    line.append(5, 6);
+    const QVariantList pool = { QVariant::fromValue<QObject *>(&line) };
+    QTest::ignoreMessage(QtWarningMsg,
+                         "OsciSeries: times and values differ in number, series left unchanged");
+    QCOMPARE(feeder.replace(pool, { 1, 2 }, { 1 }), 0);
+    QCOMPARE(line.count(), 1);
+    QTest::ignoreMessage(QtWarningMsg, "OsciSeries: no line or scatter series to update");
+    QCOMPARE(feeder.replace({ QVariant::fromValue<QObject *>(nullptr) }, { 1 }, { 1 }), 0);
 }
 
 void tst_OsciSeries::setsBothEndsInOneStep_data()

@@ -1,12 +1,14 @@
 // The oscilloscope of the real root screen against the virtual supply:
 // opened from Home, live traces of a ramp, run and stop, every soft-key
-// menu with its wheel mode, and the update cycle it asks the supply for.
+// menu with its wheel mode, and the update cycle it asks the supply for;
+// a supply restarted while the plot runs leaves a gap in the traces.
 #include "items.h"
 #include "panel.h"
 #include "pixels.h"
 #include "supplyprocess.h"
 
 #include <QElapsedTimer>
+#include <QJSValue>
 #include <QtCharts/QAbstractAxis>
 #include <QtCharts/QAbstractSeries>
 #include <QQuickItem>
@@ -19,6 +21,7 @@ class tst_Oscilloscope : public QObject
 private slots:
     void initTestCase();
     void liveTracesAndMenus();
+    void outageLeavesAGap();
 };
 
 static QQuickItem *item(Panel &panel, const QString &name)
@@ -72,8 +75,8 @@ static QVariant plotCall(Panel &panel, const char *function, const QVariant &arg
     return result;
 }
 
-// The right end of the plot's time axis (the chart owns its axes).
-static double timeAxisMax(Panel &panel)
+// The plot's time axis (the chart owns its axes).
+static QtCharts::QAbstractAxis *timeAxis(Panel &panel)
 {
     QObject *chart = item(panel, QStringLiteral("chartView"));
     QtCharts::QAbstractSeries *series = nullptr;
@@ -82,6 +85,13 @@ static double timeAxisMax(Panel &panel)
     QtCharts::QAbstractAxis *axis = nullptr;
     QMetaObject::invokeMethod(chart, "axisX", Q_RETURN_ARG(QtCharts::QAbstractAxis *, axis),
                               Q_ARG(QtCharts::QAbstractSeries *, series));
+    return axis;
+}
+
+// The right end of the plot's time axis.
+static double timeAxisMax(Panel &panel)
+{
+    QtCharts::QAbstractAxis *axis = timeAxis(panel);
     return axis ? axis->property("max").toDouble() : -1;
 }
 
@@ -219,12 +229,16 @@ void tst_Oscilloscope::liveTracesAndMenus()
     QCOMPARE(keyTexts(panel), QStringList({ "SCALE ALL", "OFFSET ALL", "V / I", "BACK" }));
     QVERIFY(plotCall(panel, "getManualAllChannelsOn").toBool());
     touchKey(panel, "bb_bt1");
-    const int common = plot->property("scaleIndexAll").toInt();
+    // One common index and offset per quantity; all traces show voltage.
+    const auto common = [plot](const char *name) {
+        return plot->property(name).value<QJSValue>().property(QStringLiteral("V")).toNumber();
+    };
+    const double index = common("scaleIndexAll");
     turnWheel(panel, -1);
-    QCOMPARE(plot->property("scaleIndexAll").toInt(), common - 1);
+    QCOMPARE(common("scaleIndexAll"), index - 1);
     touchKey(panel, "bb_bt2");
     turnWheel(panel, 1);
-    QVERIFY(plot->property("offsetAll").toDouble() > 0);
+    QVERIFY(common("offsetAll") > 0);
     QTest::qWait(300);
     grab(panel.view(), "zandor-osci-manualall.png");
     touchKey(panel, "bb_bt4");
@@ -263,6 +277,76 @@ void tst_Oscilloscope::liveTracesAndMenus()
     QTRY_VERIFY_WITH_TIMEOUT(
             supply.writes().filter(QRegularExpression("Setup\\.cycleTime 250$")).size() == 2, 3000);
     QVERIFY(supply.writes().filter(QRegularExpression("Setup\\.cycleTime")).last().endsWith("250"));
+}
+
+void tst_Oscilloscope::outageLeavesAGap()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    // Every channel off: all four drawn as voltage traces on their zero lines.
+    panel.command(QStringLiteral("openOsci"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Oscilloscope"), 2000);
+    QTest::qWait(3000);
+
+    const qint64 lost = QDateTime::currentMSecsSinceEpoch();
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QTest::qWait(3000);
+    QVERIFY(supply.start(supply.port()));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    const qint64 back = QDateTime::currentMSecsSinceEpoch();
+    // The present is drawn 5 to 0 s from the right end, under the wheel
+    // and the soft keys; what is 10 s old is left of them.
+    QTest::qWait(14000);
+    const QImage image = grab(panel.view(), "zandor-osci-gap.png");
+
+    // One gap in channel 0's samples, spanning the outage.
+    const QVariantList samples
+            = plotCall(panel, "getSelectedChannel").toMap().value("points_orig").toList();
+    int gaps = 0;
+    for (const QVariant &sample : samples)
+        gaps += sample.toMap().value("y").isNull();
+    QCOMPARE(gaps, 1);
+
+    // Time to screen column through the chart's plot area and time axis.
+    QQuickItem *chart = item(panel, QStringLiteral("chartView"));
+    const QRectF area = chart->property("plotArea").toRectF();
+    QtCharts::QAbstractAxis *axis = timeAxis(panel);
+    QVERIFY(axis);
+    const double min = axis->property("min").toDouble();
+    const double max = axis->property("max").toDouble();
+    QVERIFY(max > min);
+    const auto column = [&](double t) {
+        const double x = area.left() + (t - min) / (max - min) * area.width();
+        return qRound(chart->mapToScene(QPointF(x, 0)).x());
+    };
+    // Drawn at 0.8 opacity and smoothed: near yellow.
+    const QColor yellow("yellow");
+    const auto traced = [&](qint64 from, qint64 to) {
+        int columns = 0, withTrace = 0;
+        for (int x = column(from); x <= column(to); ++x, ++columns)
+            withTrace
+                    += count(image, QRect(x, plotArea.top(), 1, plotArea.height()), yellow, 90) > 0;
+        return qMakePair(columns, withTrace);
+    };
+    const auto before = traced(lost - 2500, lost - 500);
+    const auto hole = traced(lost + 300, back - 300);
+    const auto after = traced(back + 1500, back + 3500);
+    QVERIFY2(column(back + 3500) < plotArea.right(),
+             "the trace after the outage is under the wheel");
+    QVERIFY2(hole.first >= 20, qPrintable(QString::number(hole.first)));
+    QVERIFY2(before.second >= before.first - 1,
+             qPrintable(QString("%1 of %2").arg(before.second).arg(before.first)));
+    QVERIFY2(after.second >= after.first - 1,
+             qPrintable(QString("%1 of %2").arg(after.second).arg(after.first)));
+    QVERIFY2(hole.second == 0,
+             qPrintable(QString("trace in %1 of %2 columns of the outage")
+                                .arg(hole.second)
+                                .arg(hole.first)));
 }
 
 QTEST_MAIN(tst_Oscilloscope)

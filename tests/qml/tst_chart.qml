@@ -186,13 +186,101 @@ TestCase {
         verify(Math.abs(time.max.getTime() - time.min.getTime() - 30000) < 1);
     }
 
-    function test_noPlottingWithoutLink() {
+    // Every line of a type's trace, in order.
+    function drawn(chart, type) {
+        const view = findChild(chart, "chartView");
+        const points = [];
+        for (let i = 0; i < view.count; ++i) {
+            const s = view.series(i);
+            const own = type === "voltage" ? (i === 0 || s.name.startsWith("voltage_")) : (i === 1 || s.name.startsWith("current_"));
+            if (own) {
+                for (let k = 0; k < s.count; ++k) points.push(s.at(k))
+            }
+        }
+        return points;
+    }
+
+    function test_noPlottingOfLastKnownValues() {
         cache.addItem("3.0.1", "Status.voltageMeasure", "12.5", "V", "1");
-        main.connected = false;
+        cache.markStale();
         const chart = makeChart();
-        // The link is down here: cached values are not drawn as fresh ones.
+        // Not read since the link was lost: not drawn as fresh.
         wait(1700);
         compare(series(chart, "voltage").count, 0);
+        // The time axis runs on all the same.
+        const time = axis(chart, "time");
+        verify(Math.abs(time.max.getTime() - Date.now()) < 1000, time.max);
+    }
+
+    // An outage between samples: one gap, before and after on lines of
+    // their own, none in the hole, for both quantities.
+    function test_outageLeavesAGap() {
+        const chart = makeChart();
+        const start = Date.now();
+        cache.addItem("3.0.1", "Status.voltageMeasure", "100", "V", "1");
+        cache.addItem("3.0.1", "Status.currentMeasure", "0.5", "mA", "1");
+        for (let i = 0; i < 4; ++i) chart.sample(start + i * 500)
+        cache.markStale();
+        for (let i = 4; i < 10; ++i) chart.sample(start + i * 500)
+        cache.addItem("3.0.1", "Status.voltageMeasure", "101", "V", "2");
+        cache.addItem("3.0.1", "Status.currentMeasure", "0.6", "mA", "2");
+        for (let i = 10; i < 13; ++i) chart.sample(start + i * 500)
+        for (const type of ["voltage", "current"]) {
+            compare(chart.samples[type].filter(function(p) {
+                return p.v === null;
+            }).length, 1, type);
+            const points = drawn(chart, type);
+            compare(points.map(function(p) {
+                return p.x - start;
+            }), [0, 500, 1000, 1500, 5000, 5500, 6000], type);
+            compare(series(chart, type).count, 4, type);
+        }
+        near(ys(chart, "voltage"), [100, 100, 100, 100]);
+        // The range over both stretches: 100 .. 101 V, span 1.
+        near(range(chart, "voltage"), [99.9, 101.1]);
+    }
+
+    // Noise around 1 µA does not flip the unit and the scale of the trace.
+    function test_unitHasAMargin() {
+        const chart = makeChart();
+        const unit = findChild(chart, "currentUnit");
+        const shown = [];
+        for (const value of ["0.00099", "0.00101", "0.00098", "0.00115", "0.00099"]) {
+            chart.addPoint("current", ["1", value, "mA"]);
+            shown.push(unit.text);
+        }
+        compare(shown, ["µA", "µA", "µA", "µA", "µA"]);
+        near(ys(chart, "current"), [0.99, 1.01, 0.98, 1.15, 0.99]);
+        chart.addPoint("current", ["2", "0.0013", "mA"]);
+        compare(unit.text, "mA");
+        chart.addPoint("current", ["3", "0.00101", "mA"]);
+        compare(unit.text, "mA");
+    }
+
+    // Moved to another channel: the last one's samples go at once, the new
+    // one's stored values are drawn at their distances in time.
+    function test_anotherChannelStartsAfresh() {
+        const chart = makeChart();
+        chart.started = true;
+        chart.addPoint("voltage", ["1", "100", "V"]);
+        chart.addPoint("current", ["1", "0.0005", "mA"]);
+        compare(findChild(chart, "currentUnit").text, "µA");
+        for (let i = 0; i < 3; ++i) {
+            cache.addItem("3.0.3", "Status.voltageMeasure", String(20 + i), "V", String(1000 + i * 0.5));
+            cache.addItem("3.0.3", "Status.currentMeasure", "2", "mA", String(1000 + i * 0.5));
+        }
+        chart.cID = "3.0.3";
+        compare(findChild(chart, "currentUnit").text, "mA");
+        near(ys(chart, "voltage").slice(-3), [20, 21, 22]);
+        compare(ys(chart, "voltage").length, 3);
+        const v = series(chart, "voltage");
+        compare(v.at(2).x - v.at(0).x, 1000);
+        verify(Math.abs(v.at(2).x - Date.now()) < 1000);
+        compare(ys(chart, "current"), [2, 2, 2]);
+        // Nothing stored for a channel: nothing drawn.
+        chart.cID = "3.0.2";
+        compare(series(chart, "voltage").count, 0);
+        compare(series(chart, "current").count, 0);
     }
 
     name: "Chart"

@@ -131,6 +131,99 @@ TestCase {
         compare(osci().channels, channels);
     }
 
+    // OFF is the operator's: neither a reconnection (stale marking, then
+    // the values read again) nor a later opening turns the trace back on.
+    function test_offSurvivesAReconnection() {
+        switchOn([1]);
+        open();
+        cache.addItem("0.0.1", "Control.on", "1", "", "t");
+        compare(items()[1], "Status.voltageMeasure");
+        command("osc_channel_select_1");
+        command("osc_channel_toggle");
+        command("osc_channel_toggle");
+        compare(items()[1], "off");
+        cache.markStale();
+        switchOn([0, 1, 2, 3]);
+        compare(items()[1], "off");
+        // Reports on the first opening still turn on what the operator left.
+        compare(items()[0], "Status.voltageMeasure");
+        main.command("openHomescreen");
+        open();
+        compare(items()[1], "off");
+        switchOn([]);
+        switchOn([0, 1, 2, 3]);
+        compare(items()[1], "off");
+        // A later opening takes the saved channels as they are.
+        command("osc_channel_select_2");
+        command("osc_channel_toggle");
+        command("osc_channel_toggle");
+        main.command("openHomescreen");
+        switchOn([]);
+        open();
+        switchOn([2]);
+        compare(items()[2], "off");
+    }
+
+    // Opened before the configuration: the channels come with it, and no
+    // empty list is saved meanwhile.
+    function test_openedBeforeTheConfiguration() {
+        main.numberOfChannels = -1;
+        open();
+        compare(osci().channels.length, 0);
+        command("osc_v-settings");
+        command("osc_auto_all_channels");
+        verify(main.osciSetup.channels === undefined || main.osciSetup.channels.length === 0);
+        switchOn([3]);
+        main.numberOfChannels = 4;
+        compare(items(), ["off", "off", "off", "Status.voltageMeasure"]);
+        compare(findChild(view, "chartView").count, 8);
+        command("osc_auto_all_channels");
+        main.command("openHomescreen");
+        open();
+        compare(osci().channels.length, 4);
+    }
+
+    // The low current range follows the supply: the channel's list switches
+    // both ways and keeps its scale where the other list has it.
+    function test_currentRangeSwitchesLists() {
+        cache.addItem("0.0.1", "Status.lowCurrentRange", "0", "", "t");
+        open();
+        command("osc_channel_select_1");
+        command("osc_channel_toggle");
+        const ch = osci().channels[1];
+        compare(ch.getItem(), "Status.currentMeasure");
+        compare(ch.scales, osci().yScalesI);
+        ch.setScaleIndex(3);
+        cache.addItem("0.0.1", "Status.lowCurrentRange", "1", "", "t");
+        compare(ch.scales, osci().yScalesIHP);
+        compare(ch.minAutoScale, 1e-05);
+        compare(ch.getScale(), 0.1);
+        ch.setScaleIndex(0);
+        cache.addItem("0.0.1", "Status.lowCurrentRange", "0", "", "t");
+        compare(ch.scales, osci().yScalesI);
+        compare(ch.getScale(), 0.001);
+    }
+
+    // The wheel's key pressed and let go, as the panel reports it.
+    function pressWheel() {
+        main.panelKeyPressed("rt_bt");
+        main.panelKeyReleased("rt_bt");
+    }
+
+    // Pressing the wheel does nothing here (RUN/STOP is the soft key's).
+    function test_wheelPressDoesNothing() {
+        open();
+        verify(osci().getRunState());
+        const mode = view.mode;
+        pressWheel();
+        verify(osci().getRunState());
+        compare(view.mode, mode);
+        command("osc_channels");
+        pressWheel();
+        compare(view.selectedChannel, 0);
+        compare(keyTexts(), ["CH0", "CH1", "CH2", "CH3"]);
+    }
+
     function test_wheelLock() {
         open();
         command("osc_h-settings");
@@ -223,12 +316,12 @@ TestCase {
         press("bb_bt1");
         compare(view.mode, "osc_channel_scale_all");
         turn(1);
-        compare(osci().scaleIndexAll, 1);
+        compare(osci().scaleIndexAll.V, 1);
         wait(250);
         press("bb_bt2");
         compare(view.mode, "osc_channel_offset_all");
         turn(-1);
-        compare(osci().offsetAll, -0.05);
+        compare(osci().offsetAll.V, -0.05);
         press("bb_bt3");
         compare(items(), ["Status.currentMeasure", "Status.currentMeasure", "Status.currentMeasure", "Status.currentMeasure"]);
         press("bb_bt4");

@@ -41,7 +41,7 @@ TestCase {
         a.addPoint(["t", "3", "V"], 1);
         compare(a.getData().length, 1);
         compare(b.getData().length, 0);
-        compare(b.getNormalizedData().length, 0);
+        compare(b.getNormalizedData().x.length, 0);
         compare(b.scales, []);
         compare(OsciChannel.getChannel().getData().length, 0);
         a.init(2, "0.0.2", "Status.currentMeasure", "manualAll");
@@ -109,7 +109,7 @@ TestCase {
 
         compare(ch.addPoint(data.record, 5000), data.added);
         compare(ch.getData().length, data.added ? 1 : 0);
-        compare(ch.getNormalizedData().length, data.added ? 1 : 0);
+        compare(ch.getNormalizedData().x.length, data.added ? 1 : 0);
         if (!data.added) {
             compare(ch.getLastPoint(), undefined);
             return ;
@@ -117,9 +117,9 @@ TestCase {
         const v = Number(data.record[1]);
         compare(ch.getFirstPoint().x, 5000);
         compare(ch.getLastPoint().y, v);
-        compare(ch.getNormalizedData()[0].x, 5000);
+        compare(ch.getNormalizedData().x[0], 5000);
         // scale 1 (index 4), zero line at 5 divisions
-        fuzzyCompare(ch.getNormalizedData()[0].y, v + 5, 1e-09);
+        fuzzyCompare(ch.getNormalizedData().y[0], v + 5, 1e-09);
     }
 
     function test_autoScale() {
@@ -237,14 +237,14 @@ TestCase {
         feed(ch, values);
         ch.clearPoints();
         compare(ch.getData().length, data.kept);
-        compare(ch.getNormalizedData().length, data.normKept);
+        compare(ch.getNormalizedData().x.length, data.normKept);
         // The newest are kept, oldest first.
         compare(ch.getLastPoint().y, data.count - 1);
         compare(ch.getFirstPoint().y, data.count - data.kept);
         ch.calcNormalizedValues();
-        compare(ch.getNormalizedData().length, data.kept);
-        compare(ch.getNormalizedData()[0].x, ch.getFirstPoint().x);
-        fuzzyCompare(ch.getNormalizedData()[0].y, ch.getFirstPoint().y + 5, 1e-09);
+        compare(ch.getNormalizedData().x.length, data.kept);
+        compare(ch.getNormalizedData().x[0], ch.getFirstPoint().x);
+        fuzzyCompare(ch.getNormalizedData().y[0], ch.getFirstPoint().y + 5, 1e-09);
     }
 
     function test_conversions_data() {
@@ -288,6 +288,48 @@ TestCase {
         compare(ch.increaseOffset(2), 20);
         compare(ch.increaseOffset(-3), -10);
         compare(ch.getOffset(), -10);
+    }
+
+    // A gap is one null sample however long the outage; it is drawn as a
+    // break (NaN), counts for no scale and is trimmed like any sample.
+    function test_gaps() {
+        const ch = channel([0.01, 0.05, 0.1, 0.5, 1, 10], 1);
+        verify(!ch.addGap(900));
+        feed(ch, [10, 14]);
+        verify(ch.addGap(2000));
+        verify(!ch.addGap(2100));
+        ch.addPoint(["t", "12", "V"], 3000);
+        compare(ch.getData().map(function(p) {
+            return p.y;
+        }), [10, 14, null, 12]);
+        compare(ch.getNormalizedData().x, [1000, 1001, 2000, 3000]);
+        verify(isNaN(ch.getNormalizedData().y[2]));
+        compare(ch.calcScaleAndOffset(100), 4);
+        compare([ch.getMin(), ch.getMax()], [10, 14]);
+        ch.calcNormalizedValues();
+        const norm = ch.getNormalizedData();
+        compare(norm.x, [1000, 1001, 2000, 3000]);
+        verify(isNaN(norm.y[2]));
+        fuzzyCompare(norm.y[3], 12 - 12 + 5, 1e-09);
+        // Nothing but a gap in view: the scale stays.
+        ch.addGap(4000);
+        compare(ch.calcScaleAndOffset(1), false);
+        compare(ch.getScaleIndex(), 4);
+        // A fractional count of visible samples is no index.
+        compare(ch.calcScaleAndOffset(2.5), 4);
+        compare([ch.getMin(), ch.getMax()], [12, 12]);
+    }
+
+    function test_refresh() {
+        const ch = channel();
+        ch.setBufferSize(3);
+        feed(ch, [1, 2, 3, 4, 5]);
+        ch.setScaleIndex(5);
+        ch.refresh();
+        compare(ys(ch.getData()), [3, 4, 5]);
+        compare(ch.getNormalizedData().x, [1002, 1003, 1004]);
+        // Drawn with the new scale: 10 per division, zero line at 5.
+        fuzzyCompare(ch.getNormalizedData().y[2], 5.5, 1e-09);
     }
 
     name: "OsiChannel"

@@ -338,12 +338,12 @@ Item {
         if (wasConnected === connected)
             return ;
 
-        panel.linkChanged(connected);
         if (!connected) {
             cache.markStale();
             stateUpdated("usbRemoteStatus");
             stateUpdated("usbAuxStatus");
         }
+        panel.linkChanged(connected);
     }
 
     function loadConfiguration() {

@@ -24,11 +24,12 @@ Item {
         "errorInfo": ["blink", "off"],
         "errorOn": ["on", "off"]
     })
-    // Channels whose LEDs show the not-current pattern: all three of the
-    // channel's LEDs blinking together, which no live state does.
-    property var staleLeds: [false, false, false, false]
-    // The ok-LED and polarity LED each channel showed last while live.
-    property var liveLeds: [{}, {}, {}, {}]
+    // LEDs whose item is not current: they blink together, all in step,
+    // so that a lost link shows every LED of every channel blinking, which
+    // no live state does (the ok and polarity LEDs never blink live).
+    property var staleLeds: Object.create(null)
+    // The ok-LED each channel showed last while live.
+    property var liveOk: []
     property bool blinkPhase: false
 
     // Standby in whole minutes, up to a week; anything else leaves the
@@ -158,24 +159,24 @@ Item {
             hardware.setLedBlinking(led);
     }
 
-    function showLive(channel, item, value) {
-        const live = liveLeds[channel];
-        if (item === "Status.runningState") {
-            const leds = main.ownValue(runningStateLeds, value);
-            if (leds === undefined)
-                return ;
+    function showLive(channel, item, value, wasStale) {
+        if (item === "Setup.outputPolarity") {
+            if (value === "p" || value === "n")
+                setLed("ch" + channel + "_pol", value === "p" ? "on" : "off");
 
-            setLed("ch" + channel + "_on", leds[0]);
-            if (leds[1] !== null)
-                live.ok = leds[1];
-
-            if (live.ok !== undefined)
-                setLed("ch" + channel + "_ok", live.ok);
-
-        } else if (value === "p" || value === "n") {
-            live.pol = value === "p" ? "on" : "off";
-            setLed("ch" + channel + "_pol", live.pol);
+            return ;
         }
+        const leds = main.ownValue(runningStateLeds, value);
+        if (leds === undefined)
+            return ;
+
+        setLed("ch" + channel + "_on", leds[0]);
+        if (leds[1] !== null)
+            liveOk[channel] = leds[1];
+
+        if (leds[1] !== null || wasStale)
+            setLed("ch" + channel + "_ok", liveOk[channel] === undefined ? "off" : liveOk[channel]);
+
     }
 
     function updateChannelLeds(identifier) {
@@ -193,35 +194,31 @@ Item {
         if (fields.length !== 3 || fields[0] !== "0" || fields[1] !== "0" || !(channel >= 0 && channel < 4))
             return ;
 
-        const current = cache.isCurrent(path, "Status.runningState") && cache.isCurrent(path, "Setup.outputPolarity");
-        if (!current) {
-            if (!staleLeds[channel]) {
-                staleLeds[channel] = true;
+        const names = item === "Status.runningState" ? ["ch" + channel + "_on", "ch" + channel + "_ok"] : ["ch" + channel + "_pol"];
+        if (!cache.isCurrent(path, item)) {
+            for (const name of names) staleLeds[name] = true
+            if (!staleBlink.running) {
                 blinkStale();
+                staleBlink.start();
             }
             return ;
         }
-        if (staleLeds[channel]) {
-            staleLeds[channel] = false;
-            showLive(channel, "Status.runningState", main.getItemValue(path, "Status.runningState")[1]);
-            showLive(channel, "Setup.outputPolarity", main.getItemValue(path, "Setup.outputPolarity")[1]);
-            return ;
+        let wasStale = false;
+        for (const name of names) {
+            wasStale = wasStale || name in staleLeds;
+            delete staleLeds[name];
         }
-        showLive(channel, item, main.getItemValue(path, item)[1]);
+        showLive(channel, item, main.getItemValue(path, item)[1], wasStale);
     }
 
-    // One phase of the not-current pattern, in step on every such channel.
+    // One phase of the not-current pattern, in step on every such LED.
     function blinkStale() {
-        let any = false;
-        for (let channel = 0; channel < 4; ++channel) {
-            if (!staleLeds[channel])
-                continue;
-
-            any = true;
-            for (const led of ["_on", "_ok", "_pol"]) setLed("ch" + channel + led, blinkPhase ? "on" : "off")
-        }
+        const names = Object.keys(staleLeds);
+        for (const name of names) setLed(name, blinkPhase ? "on" : "off")
         blinkPhase = !blinkPhase;
-        staleBlink.running = any;
+        if (names.length === 0)
+            staleBlink.stop();
+
     }
 
     function feedFan() {

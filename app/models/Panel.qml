@@ -222,6 +222,8 @@ Item {
     }
 
     function feedFan() {
+        // Read first: a value not cached yet is asked for.
+        const temperature = main.getItemValue("0.0", "Status.temperature")[1];
         // A temperature that is not current drives the fan at full speed:
         // reported as far above any demand, against a nominal load.
         if (!cache.isCurrent("0.0", "Status.temperature")) {
@@ -243,7 +245,7 @@ Item {
             nominalVoltages.push(convert(path, "Status.voltageNominal", "V"));
             nominalCurrents.push(convert(path, "Status.currentNominal", "A"));
         }
-        hardware.setFanSpeed(main.getItemValue("0.0", "Status.temperature")[1], voltages, currents, nominalVoltages, nominalCurrents);
+        hardware.setFanSpeed(temperature, voltages, currents, nominalVoltages, nominalCurrents);
     }
 
     Timer {

@@ -103,6 +103,7 @@ Item {
         }],
         "openTest": ["Test"]
     })
+
     signal stateUpdated(string identifier)
     signal componentChanged(string identifier, var params)
     signal componentTriggered(string identifier, var params)

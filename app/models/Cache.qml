@@ -27,7 +27,9 @@ QtObject {
     property var historyLengths: Object.create(null)
     // Refused names are logged at most once a minute.
     property int refusedSinceLog: 0
-    property Timer refusalLogPause: Timer {
+    property Timer refusalLogPause
+
+    refusalLogPause: Timer {
         interval: 60000
     }
 

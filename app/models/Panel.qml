@@ -142,12 +142,11 @@ Item {
     }
 
     function linkChanged(connected) {
-        if (connected) {
+        // Lost: the fan goes fail safe at once, not at the next feed.
+        if (connected)
             keysRefused = false;
-        } else if (main.appMode === "Zandor") {
-            // Fail safe at once, not at the next feed.
+        else if (main.appMode === "Zandor")
             feedFan();
-        }
     }
 
     function setLed(led, state) {

@@ -277,6 +277,7 @@ void tst_Link::togglesFollowTheLatestPressOnASlowSupply()
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
     QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.2")),
                               QStringLiteral("SWITCHING"), 1000);
+    grab(panel.view(), "zandor-switching.png");
     Panel::run(600);
     QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
     QTRY_COMPARE_WITH_TIMEOUT(switching(supply, "2"), QStringList({ "1", "0" }), 3000);

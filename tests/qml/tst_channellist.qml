@@ -313,6 +313,7 @@ TestCase {
     when: windowShown
     width: 480
     height: 272
+
     FakeSupply {
         id: supply
     }

@@ -625,6 +625,7 @@ TestCase {
     when: windowShown
     width: 480
     height: 272
+
     FakeSupply {
         id: supply
     }

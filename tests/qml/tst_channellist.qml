@@ -5,7 +5,8 @@ import "fixtures/children.js" as Children
 import "fixtures/views.js" as Views
 
 // The channel list inside the real root screen, fed by the real cache; what
-// it would send piles up in the queue of the link, which is down here.
+// it sends reaches the test's supply, to which the root screen's link is
+// logged in.
 TestCase {
     id: testCase
 

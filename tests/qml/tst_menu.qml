@@ -6,8 +6,8 @@ import "fixtures/softkeys.js" as SoftKeys
 import "fixtures/views.js" as Views
 
 // The settings menus inside the real root screen, with the real menu model,
-// cache and configuration store. The link is down, so what would be sent to
-// the supply piles up in its queue, where the tests read it.
+// cache and configuration store. The link is logged in to the test's
+// supply, which records what it receives.
 TestCase {
     id: testCase
 

@@ -28,6 +28,7 @@ private slots:
     void channelLeds();
     void fanFeedConvertsUnits();
     void outageLocksKeysBlinksLedsAndRunsTheFan();
+    void voltageAppliedByKeysDuringAnOutageIsRefused();
     void standbySwitchesOffAndFirstReleaseOnlyWakes();
     void linkSettingsAreRefused();
 
@@ -419,6 +420,43 @@ void tst_PanelDevice::outageLocksKeysBlinksLedsAndRunsTheFan()
     const QStringList writes = supply.writes();
     QVERIFY2(!writes.join('\n').contains("Control.on") && !writes.join('\n').contains("clearAll"),
              qPrintable(writes.join(", ")));
+}
+
+// The voltage menu edited by wheel and applied by the soft key while the
+// link is down: refused with the alert, and not sent when the link returns.
+void tst_PanelDevice::voltageAppliedByKeysDuringAnOutageIsRefused()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port, "_PANEL_", "_PANEL_");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    panel.call("setSelectedChannel", { "0.0.0" });
+    panel.command("openVoltageMenu");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Menu"),
+                              3000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0.0", "Control.voltageSet" }).toBool(), 5000);
+    press(softKeys[0]); // EDIT
+    release(softKeys[0]);
+    turnWheel(1);
+    QTest::qWait(300);
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    press(softKeys[0]); // APPLY
+    release(softKeys[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 1, 2000);
+    QCOMPARE(raised.first().at(1).toString(),
+             QStringLiteral("NOT CONNECTED: VOLTAGE SET OF CHANNEL 0 NOT SENT"));
+
+    QTest::qWait(1000);
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTest::qWait(1500);
+    QVERIFY(!sent(supply, "0.0.0", "Control.voltageSet"));
 }
 
 void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()

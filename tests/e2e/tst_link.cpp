@@ -301,19 +301,30 @@ void tst_Link::unansweredToggleWarns()
                               QStringLiteral("Channellist"), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.1")), QStringLiteral("OFF"),
                               10000);
+    // Switched from the channel's own view, by its running-state box.
+    panel.call("setSelectedChannel",
+               { QVariantMap({ { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
+    panel.command("selectChannel");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"),
+                              3000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText")), QStringLiteral("OFF"), 3000);
     QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
     QElapsedTimer clock;
     clock.start();
-    panel.command("lumaCommand", { { "mode", "toggle" }, { "path", "0.0.1_Control.on" } });
-    QCOMPARE(text(find(panel, "chStatusText", "0.0.1")), QStringLiteral("SWITCHING"));
+    QQuickItem *box = find(panel, "maOnOff");
+    QVERIFY(box);
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {},
+                      box->mapToScene(QPointF(box->width() / 2, box->height() / 2)).toPoint());
+    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("SWITCHING"));
+    grab(panel.view(), "zandor-channel-switching.png");
     QTRY_COMPARE_WITH_TIMEOUT(
-            alerts(raised),
+            alerts(raised).filter(QStringLiteral("SWITCHED")),
             QStringList({ "notSwitched|NOT SWITCHED: OUTPUT OF CHANNEL 1 ON, NO ANSWER FROM THE "
                           "SUPPLY|warning" }),
             8000);
     QVERIFY2(clock.elapsed() >= 4900, qPrintable(QString::number(clock.elapsed())));
     // The box shows what the supply reports.
-    QCOMPARE(text(find(panel, "chStatusText", "0.0.1")), QStringLiteral("OFF"));
+    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("OFF"));
 }
 
 // A standby change in the settings during an outage: refused, the local

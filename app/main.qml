@@ -24,22 +24,21 @@ Item {
     property bool connected: false
     // How values not read since the link was lost are drawn.
     readonly property real staleOpacity: 0.4
-    // "path_item" -> {timer, act}: a toggle waiting for the supply's answer.
-    property var pendingToggles: Object.create(null)
-    // Components told of stateUpdated, in subscription order: {owner, key,
-    // handler}. An update reaches only those whose key it contains, so one
-    // value costs what it concerns, not a call into every component.
-    property var subscriptions: []
+    // Components told of stateUpdated, in subscription order.
+    property alias subscriptions: hub.subscriptions
     property int cycleTime: 250
+    // The cycle time the current screen needs, set again at every login.
+    readonly property alias requiredCycleTime: commands.cycleTime
+    // Packets in one re-read request after a login.
+    readonly property int refreshRequestSize: 200
     property int cycleTimeOsc: 50
     readonly property string appMode: hardware.environment() === "ARM" ? "Zandor" : "remote"
     property string deviceName: ""
     property string fontDefault: "assets/Fonts/Gothic.ttf"
     property string fontDefaultBold: "assets/Fonts/Gothicb.ttf"
     property int fontDefaultSize: appMode === "Zandor" ? 11 : 12
-    property var displayTimer
-    property bool displayIsOn: true
-    property string refusedStandby: ""
+    property alias displayTimer: panel.displayTimer
+    property alias displayIsOn: panel.displayIsOn
     property var configFilesOnUsb
     // The first screen's types load on the engine's loader thread while the
     // link logs in and the window first draws; changeView then finds them
@@ -103,15 +102,6 @@ Item {
             "backMode": "lastView"
         }],
         "openTest": ["Test"]
-    })
-    // Running state -> [on-LED, ok-LED]; null leaves an LED as it is.
-    readonly property var runningStateLeds: ({
-        "ok": ["on", "on"],
-        "off": ["off", "on"],
-        "info": ["blink", null],
-        "error": ["off", "off"],
-        "errorInfo": ["blink", "off"],
-        "errorOn": ["on", "off"]
     })
 
     signal stateUpdated(string identifier)
@@ -194,45 +184,38 @@ Item {
             lastView();
             break;
         case "ClearAll":
-            lumaCommand({
-                "mode": "ClearAll",
-                "path": "0.0"
-            });
-            break;
         case "SetValuesReset":
-            lumaCommand({
-                "mode": "SetValuesReset",
-                "path": "0.0"
-            });
-            alert("success", "RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET", "ok");
-            break;
         case "FactoryReset":
             lumaCommand({
-                "mode": "FactoryReset",
+                "mode": name,
                 "path": "0.0"
             });
-            alert("success", "RESET IN PROGRESS. PLEASE WAIT...", "error");
-            delay(function() {
-                alert("warning", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning");
-            }, 10000);
             break;
         case "ChangeCycleTime":
-            lumaConnection.changeCycleTime(params.cycleTime);
+            commands.changeCycleTime(params.cycleTime);
             break;
         case "lumaCommand":
             lumaCommand(params);
             break;
         case "unmountUsbDevice":
-            lumaConnection.unmount("USB");
+            commands.usbCommand("USB UNMOUNT", function() {
+                return lumaConnection.unmount("USB");
+            });
             break;
         case "saveUsbDrivers":
-            lumaConnection.saveFile("", "USB", "usbDriver");
+            commands.usbCommand("USB DRIVER SAVE", function() {
+                return lumaConnection.saveFile("", "USB", "usbDriver");
+            });
             break;
         case "saveConfiguration":
-            lumaConnection.saveFile(params.name, "USB", "lumaConfig");
+            commands.usbCommand("CONFIGURATION SAVE TO USB", function() {
+                return lumaConnection.saveFile(params.name, "USB", "lumaConfig");
+            });
             break;
         case "restoreConfiguration":
-            lumaConnection.restoreFile(params.file, "USB", "lumaConfig");
+            commands.usbCommand("CONFIGURATION RESTORE FROM USB", function() {
+                return lumaConnection.restoreFile(params.file, "USB", "lumaConfig");
+            });
             break;
         case "getConfigFilesList":
             lumaConnection.getFileList("lumaConfig", "USB");
@@ -261,8 +244,6 @@ Item {
         return false;
     }
 
-    // Queues one item command for the device path "line.address.channel"
-    // (absent levels empty) and sends the queue.
     // Line, address and channel of a device path, absent levels empty.
     function pathFields(path) {
         const fields = path === undefined ? [] : String(path).split(".");
@@ -275,8 +256,9 @@ Item {
         lumaConnection.sendQueue();
     }
 
+    // Sent now while logged in, else refused with an alert; true when sent.
     function setItemValue(path, item, value, unit) {
-        sendItemCommand("setItem", path, item, value, unit);
+        return commands.write(path === undefined ? "" : path, item, value, unit);
     }
 
     function triggerValueUpdate(path, item) {
@@ -285,6 +267,11 @@ Item {
 
     function isItemCurrent(path, item) {
         return cache.isCurrent(path, item);
+    }
+
+    // A toggle sent and not yet confirmed by the supply.
+    function isSwitching(path, item) {
+        return commands.isSwitching(path, item);
     }
 
     // Full for a value read since the link came back, dimmed for a last
@@ -316,72 +303,48 @@ Item {
     }
 
     // Every value a screen shows is read again after a (re)login, except
-    // what the queue asks for already.
+    // what the queue asks for already, in requests of a bounded size.
     function queueRefresh() {
         const queued = Object.create(null);
+        const keyOf = function keyOf(fields, item) {
+            return cache.keyOf(fields.join("."), item);
+        };
         for (const packet of lumaConnection.queue) {
             if (packet.c === "getItem")
-                queued[[packet.p.p.l, packet.p.p.a, packet.p.p.c].join(".") + "_" + packet.p.i] = true;
+                queued[keyOf([packet.p.p.l, packet.p.p.a, packet.p.p.c], packet.p.i)] = true;
 
         }
+        // The start batch first, on its own.
+        lumaConnection.sendQueue();
+        let inRequest = 0;
         for (const entry of cache.refreshList()) {
             const fields = pathFields(entry[0]);
-            const key = fields.join(".") + "_" + entry[1];
+            const key = keyOf(fields, entry[1]);
             if (key in queued)
                 continue;
 
             queued[key] = true;
+            if (inRequest === refreshRequestSize) {
+                lumaConnection.sendQueue();
+                inRequest = 0;
+            }
             lumaConnection.appendQueue("getItem", fields[0], fields[1], fields[2], entry[1]);
+            ++inRequest;
         }
     }
 
     function linkStateChanged(status) {
         const wasConnected = connected;
         connected = status === "connected";
-        if (wasConnected && !connected) {
+        if (wasConnected === connected)
+            return ;
+
+        if (!connected) {
             cache.markStale();
             stateUpdated("usbRemoteStatus");
             stateUpdated("usbAuxStatus");
         }
-    }
-
-    // Acts on the supply's current value: one not known yet is asked for
-    // first and toggled on the answer. Until the supply answers (or half a
-    // second passed) further toggles of the same item are ignored.
-    function toggleItem(path, item) {
-        const key = path + "_" + item;
-        if (key in pendingToggles) {
-            console.log("Ignoring a toggle of " + key + ": the last one is not answered yet");
-            return ;
-        }
-        const known = isItemCurrent(path, item);
-        if (known)
-            setItemValue(path, item, getItemValue(path, item)[1] === "1" ? 0 : 1);
-        else
-            requestUpdate(path, item);
-        pendingToggles[key] = {
-            "path": path,
-            "item": item,
-            "act": !known,
-            "timer": delay(function() {
-                delete pendingToggles[key];
-                if (!known)
-                    alert("warning", "NOT SWITCHED: NO ANSWER FROM THE SUPPLY FOR " + path + " " + item, "warning");
-
-            }, known ? 500 : 5000)
-        };
-    }
-
-    function answerToggle(identifier) {
-        const pending = pendingToggles[identifier];
-        if (pending === undefined || !isItemCurrent(pending.path, pending.item))
-            return ;
-
-        cancelDelay(pending.timer);
-        delete pendingToggles[identifier];
-        if (pending.act)
-            toggleItem(pending.path, pending.item);
-
+        panel.linkChanged(connected);
     }
 
     function loadConfiguration() {
@@ -394,7 +357,7 @@ Item {
         const item = target[1];
         switch (params.mode) {
         case "toggle":
-            toggleItem(path, item);
+            commands.toggle(path, item);
             break;
         case "On":
         case "ClearEventError":
@@ -404,15 +367,13 @@ Item {
             setItemValue(path, item, 0);
             break;
         case "ClearAll":
-            setItemValue(path, "Control.clearAll", 1);
-            alert("success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok");
+            commands.clearAll(path);
             break;
         case "SetValuesReset":
-            setItemValue(path, "Control.setValuesReset", 1);
+            commands.setValuesReset(path);
             break;
         case "FactoryReset":
-            setItemValue(path, "Control.factoryReset", 1);
-            setItemValue("", "Control.factorySystemReset", 1);
+            commands.factoryReset(path);
             break;
         }
     }
@@ -427,14 +388,10 @@ Item {
         return config.getProperty(propertyName);
     }
 
+    // Sent now while logged in, else refused and the row shows the
+    // supply's value again; true when sent.
     function setConfigValue(propertyName, value) {
-        if (!config.setProperty(propertyName, value))
-            return ;
-
-        if (!config.saveConfiguration())
-            alert("error", "THE CONFIGURATION COULD NOT BE SAVED", "error");
-
-        lumaConnection.setConfiguration(config.getConfiguration());
+        return commands.setConfigValue(config, propertyName, value);
     }
 
     function getConfigNumberOfChildren(propertyName, childName) {
@@ -504,7 +461,7 @@ Item {
     function getObjectState(cID) {
         switch (cID) {
         case "ethernetStatus":
-            return appMode === "Zandor" ? getItemValue("0.0", "Status.ethernetState")[1] : lumaConnection.getComState();
+            return appMode === "Zandor" ? currentValue("0.0", "Status.ethernetState") : lumaConnection.getComState();
         case "usbRemoteStatus":
             return currentValue("0.0", "Status.usbRemoteState");
         case "usbAuxStatus":
@@ -519,151 +476,40 @@ Item {
         case "ethernetStatus":
             return appMode === "Zandor" ? getConfigValue("ethernet/ip") : lumaConnection.getComInfo();
         case "usbRemoteStatus":
-            return getItemValue("0.0", "Status.usbRemoteText")[1];
+            return currentValue("0.0", "Status.usbRemoteText");
         case "usbAuxStatus":
-            return getItemValue("0.0", "Status.usbAuxText")[1];
+            return currentValue("0.0", "Status.usbAuxText");
         }
         const info = objectInfos[cID];
         return info === undefined ? "" : info;
     }
 
-    // Standby in whole minutes, up to a week; anything else leaves the
-    // display on, and is logged once per value.
-    function standbyMinutes() {
-        const text = getConfigValue("hardwareConfig/device@id=0-0/@displayStandby");
-        const valid = /^[0-9]{1,5}$/.test(text) && Number(text) <= 7 * 24 * 60;
-        if (!valid && text !== "" && text !== refusedStandby)
-            console.warn("ignoring the display standby \"" + text.substring(0, 40) + "\": not whole minutes from 0 to 10080");
-
-        refusedStandby = valid ? "" : text;
-        return valid ? Number(text) : 0;
-    }
-
-    // Returns false when this call only switched the display back on.
     function resetDisplayTimer() {
-        const standby = standbyMinutes() * 1000 * 60;
-        cancelDelay(displayTimer);
-        displayTimer = undefined;
-        if (standby > 0)
-            displayTimer = delay(function() {
-            hardware.switchOffBackLight();
-            displayIsOn = false;
-        }, standby);
-
-        // Standby switched off while dark must not leave the display dark.
-        if (displayIsOn)
-            return true;
-
-        hardware.switchOnBackLight();
-        displayIsOn = true;
-        return false;
-    }
-
-    // The soft keys and the wheel key act on their components; false for
-    // the other keys.
-    function triggerPanelKey(buttonId, action) {
-        const cID = /^bb_bt[1-4]$/.test(buttonId) ? buttonId : buttonId === "rt_bt" ? "wh1" : "";
-        if (cID === "")
-            return false;
-
-        triggerComponent(cID, {
-            "action": action
-        });
-        return true;
+        return panel.resetDisplayTimer();
     }
 
     function panelKeyPressed(buttonId) {
-        triggerPanelKey(buttonId, "pressed");
+        panel.keyPressed(buttonId);
     }
 
     function panelKeyReleased(buttonId) {
-        if (!resetDisplayTimer()) {
-            // The release only woke the display: drop the pressed look.
-            triggerPanelKey(buttonId, "canceled");
-            return ;
-        }
-        if (triggerPanelKey(buttonId, "released"))
-            return ;
-
-        if (/^ch_bt[0-3]$/.test(buttonId))
-            command("lumaCommand", {
-            "mode": "toggle",
-            "path": "0.0." + buttonId.charAt(5) + "_Control.on"
-        });
-        else if (buttonId === "home_bt")
-            command("openHomescreen");
+        panel.keyReleased(buttonId);
     }
 
     function panelWheelTurned(steps) {
-        if (!resetDisplayTimer())
-            return ;
-
-        triggerComponent("wh1", {
-            "action": "turned",
-            "steps": steps
-        });
+        panel.wheelTurned(steps);
     }
 
     function panelWheelPressed() {
-        triggerComponent("wh1", {
-            "action": "pressed"
-        });
-        resetDisplayTimer();
-    }
-
-    function setLed(led, state) {
-        if (state === "on")
-            hardware.setLedOn(led);
-        else if (state === "off")
-            hardware.setLedOff(led);
-        else if (state === "blink")
-            hardware.setLedBlinking(led);
+        panel.wheelPressed();
     }
 
     function updateChannelLeds(identifier) {
-        if (!checkIdentifier(identifier, "Status.runningState") && !checkIdentifier(identifier, "Setup.outputPolarity"))
-            return ;
-
-        const parts = identifier.split("_");
-        const path = parts[0];
-        const item = parts[1];
-        const channel = path.split(".")[2];
-        if (channel === undefined || channel === "")
-            return ;
-
-        const value = getItemValue(path, item)[1];
-        if (item === "Status.runningState") {
-            const leds = ownValue(runningStateLeds, value);
-            if (leds === undefined)
-                return ;
-
-            setLed("ch" + channel + "_on", leds[0]);
-            setLed("ch" + channel + "_ok", leds[1]);
-        } else if (item === "Setup.outputPolarity") {
-            if (value === "p")
-                hardware.setLedOn("ch" + channel + "_pol");
-            else if (value === "n")
-                hardware.setLedOff("ch" + channel + "_pol");
-        }
+        panel.updateChannelLeds(identifier);
     }
 
     function feedFan() {
-        const voltages = [];
-        const currents = [];
-        const nominalVoltages = [];
-        const nominalCurrents = [];
-        const convert = function convert(path, item, unit) {
-            const triple = getItemValue(path, item);
-            return getValueByUnit(triple[1], triple[2], unit);
-        };
-        for (let i = 0; i < numberOfChannels; ++i) {
-            const path = "0.0." + i;
-            voltages.push(convert(path, "Status.voltageMeasure", "V"));
-            currents.push(convert(path, "Status.currentMeasure", "A"));
-            nominalVoltages.push(convert(path, "Status.voltageNominal", "V"));
-            nominalCurrents.push(convert(path, "Status.currentNominal", "A"));
-        }
-        hardware.setFanSpeed(getItemValue("0.0", "Status.temperature")[1], voltages, currents, nominalVoltages, nominalCurrents);
+        panel.feedFan();
     }
 
     function receiveConfiguration(xml) {
@@ -714,31 +560,13 @@ Item {
     }
 
     // Calls handler(identifier) for every update whose identifier contains
-    // key; every identifier the handler accepts must contain it. Subscribing
-    // again changes the key and keeps the place in the order.
+    // key; subscribing again for a known owner replaces key and handler.
     function subscribe(owner, key, handler) {
-        for (const subscription of subscriptions) {
-            if (subscription.owner === owner) {
-                subscription.key = key;
-                return ;
-            }
-        }
-        // A new list: an update being handed out keeps the one it started with.
-        subscriptions = subscriptions.concat([{
-            "owner": owner,
-            "key": key,
-            "handler": handler
-        }]);
+        hub.subscribe(owner, key, handler);
     }
 
     function unsubscribe(owner) {
-        subscriptions = subscriptions.filter(function(subscription) {
-            if (subscription.owner !== owner)
-                return true;
-
-            subscription.handler = null;
-            return false;
-        });
+        hub.unsubscribe(owner);
     }
 
     function setObjectState(cID, state) {
@@ -781,16 +609,7 @@ Item {
         return next;
     }
 
-    onStateUpdated: {
-        const list = subscriptions;
-        for (let i = 0; i < list.length; ++i) {
-            const subscription = list[i];
-            // Gone while this update was handed out: as a disconnected slot.
-            if (subscription.handler !== null && identifier.includes(subscription.key))
-                subscription.handler(identifier);
-
-        }
-    }
+    onStateUpdated: hub.deliver(identifier)
     width: 480
     height: 272
     visible: true
@@ -825,7 +644,10 @@ Item {
             else
                 main.alert("firmwareUpdate", "", "");
         }
-        onError: main.reportError(type, message)
+        onError: {
+            main.reportError(type, message);
+            commands.supplyAnswered(type);
+        }
         onConfigurationReceived: main.receiveConfiguration(xml)
         onUsbFileListChanged: main.updateConfigFilesList(fileList)
     }
@@ -833,13 +655,26 @@ Item {
     Cache {
         id: cache
 
-        onUpdated: {
-            // Checked here: a call for every value received costs more than the test.
-            if (identifier in main.pendingToggles)
-                main.answerToggle(identifier);
+        onUpdated: main.stateUpdated(identifier)
+        onItemStored: commands.reported(path, item)
+    }
 
-            main.stateUpdated(identifier);
-        }
+    Commands {
+        id: commands
+
+        link: lumaConnection
+        cache: cache
+    }
+
+    Subscriptions {
+        id: hub
+    }
+
+    Panel {
+        id: panel
+
+        hardware: hardware
+        cache: cache
     }
 
     Config {
@@ -870,15 +705,6 @@ Item {
         property string port: "8080"
         property string user: main.appMode === "remote" ? "kiwi" : "_PANEL_"
         property string password: main.appMode === "remote" ? "kiwi" : "_PANEL_"
-    }
-
-    Timer {
-        id: fanTimer
-
-        interval: 20000
-        repeat: true
-        running: main.appMode === "Zandor"
-        onTriggered: main.feedFan()
     }
 
     Hardware {

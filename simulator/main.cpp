@@ -58,14 +58,19 @@ int main(int argc, char *argv[])
               "minutes", "10" },
             { "garbage", "Send each logged-in client a malformed frame every so often (0 = never).",
               "ms", "0" },
+            { "switch-delay",
+              "Carry out and answer switching writes (Control.on, Control.emergency) this much "
+              "later, as a loaded supply does (0 = at once).",
+              "ms", "0" },
     });
     parser.process(app);
 
-    int port = 0, channels = 0, cycle = 0, standby = 0, garbage = 0;
+    int port = 0, channels = 0, cycle = 0, standby = 0, garbage = 0, switchDelay = 0;
     if (!readInt(parser, "port", 0, 65535, &port) || !readInt(parser, "channels", 1, 6, &channels)
         || !readInt(parser, "cycle", 10, 60000, &cycle)
         || !readInt(parser, "standby", 0, 1440, &standby)
-        || !readInt(parser, "garbage", 0, 60000, &garbage)) {
+        || !readInt(parser, "garbage", 0, 60000, &garbage)
+        || !readInt(parser, "switch-delay", 0, 60000, &switchDelay)) {
         return 2;
     }
     quint32 seed = QRandomGenerator::system()->generate();
@@ -94,6 +99,7 @@ int main(int argc, char *argv[])
     UsbStick usb(&supply);
     Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
     server.setGarbageInterval(garbage);
+    server.setSwitchDelay(switchDelay);
     if (!server.listen(host, quint16(port))) {
         std::fprintf(stderr, "zandorsim: cannot listen on %s:%d: %s\n", qPrintable(host.toString()),
                      port, qPrintable(server.errorString()));

@@ -6,7 +6,9 @@
 
 #include <QDebug>
 #include <QJsonDocument>
+#include <QPointer>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <iterator>
@@ -157,8 +159,18 @@ void Server::handleText(QWebSocket *socket, const QString &text)
         updateClientCount();
     } else if (type == QLatin1String("request")) {
         const QJsonValue packets = envelope.value(QStringLiteral("c"));
+        QJsonArray now = packets.toArray();
+        if (m_switchDelay > 0) {
+            now = {};
+            for (const QJsonValue &packet : packets.toArray()) {
+                if (isSwitchingWrite(packet))
+                    answerLater(socket, packet);
+                else
+                    now.append(packet);
+            }
+        }
         const QJsonArray answers = packets.isArray()
-                ? handleRequest(packets.toArray())
+                ? handleRequest(now)
                 : QJsonArray { errorPacket(
                         QStringLiteral("request contents \"c\" must be an array")) };
         if (!answers.isEmpty())
@@ -197,6 +209,27 @@ void Server::login(QWebSocket *socket, const QJsonObject &envelope)
     const QJsonObject answer { { "t", Response }, { "i", session.ticket } };
     sendText(socket, QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact)));
     updateClientCount();
+}
+
+bool Server::isSwitchingWrite(const QJsonValue &packet)
+{
+    const QJsonObject object = packet.toObject();
+    const QString item =
+            object.value(QStringLiteral("p")).toObject().value(QStringLiteral("i")).toString();
+    return object.value(QStringLiteral("c")).toString() == QLatin1String("setItem")
+            && (item == QLatin1String("Control.on") || item == QLatin1String("Control.emergency"));
+}
+
+void Server::answerLater(QWebSocket *socket, const QJsonValue &packet)
+{
+    QPointer<QWebSocket> target(socket);
+    QTimer::singleShot(m_switchDelay, this, [this, target, packet] {
+        if (!target || m_sessions.value(target).ticket.isEmpty())
+            return;
+        const QJsonArray answers = handleRequest({ packet });
+        if (!answers.isEmpty())
+            sendBatch(target, Response, answers);
+    });
 }
 
 QJsonArray Server::handleRequest(const QJsonArray &packets)

@@ -32,6 +32,9 @@ public:
     // Fault injection: every interval, each logged-in client gets one
     // malformed frame (0: never).
     void setGarbageInterval(int ms);
+    // A loaded supply: switching writes (Control.on, Control.emergency) are
+    // carried out and answered this much later (0: at once).
+    void setSwitchDelay(int ms) { m_switchDelay = ms; }
 
 private:
     struct Session
@@ -49,6 +52,8 @@ private:
     QJsonObject fileCommand(const QString &command, const QJsonObject &params);
     QJsonObject setConfig(const QJsonObject &envelope);
     void push();
+    static bool isSwitchingWrite(const QJsonValue &packet);
+    void answerLater(QWebSocket *socket, const QJsonValue &packet);
     void keepAlive();
     void sendGarbage();
     void sendText(QWebSocket *socket, const QString &text);
@@ -66,6 +71,7 @@ private:
     QTimer m_keepAliveTimer;
     QTimer m_garbageTimer;
     int m_garbageSent = 0;
+    int m_switchDelay = 0;
 };
 
 #endif // SERVER_H

@@ -18,6 +18,13 @@ function show(field, item) {
 }
 
 function showStatus() {
+    // Until the supply confirms a switch, neither the old state nor the new.
+    if (main.isSwitching(cID, "Control.on")) {
+        chStatusText.text = "SWITCHING";
+        chStatus.state = "";
+        chStatusText.opacity = 1;
+        return;
+    }
     const running = value("Status.runningState");
     // Read always: the switch acts on it whatever the running state.
     const on = value("Control.on");

@@ -4,44 +4,81 @@ import QtQuick 2.12
 // item names are keys of objects without prototype, so any name the supply
 // sends is stored as itself; iteration follows first-stored order
 // (integer-like paths such as "0" first, as script objects order them).
+// Whether a value is the supply's current one is decided here alone
+// (isCurrent): every screen, status text, LED and the fan feed ask this.
 QtObject {
     id: cache
 
     property int maxItemCacheSize: 100
     property int maxItemCacheLength: 16384
+    // Distinct path/item pairs, far above any real supply: beyond it a
+    // service cannot grow the memory with new names.
+    property int maxItems: 10000
+    property int itemCount: 0
     property var itemCache: Object.create(null)
     property var waitList: []
-    // Wait-list key -> [path, item], to ask again after a reconnection.
+    // Every table below is keyed by keyOf(): no two pairs share a key,
+    // whatever "_" or digits their names hold.
+    // Key -> [path, item] of requests, to ask again after a reconnection.
     property var waiting: Object.create(null)
-    // "path_item" -> [path, item] of values not read since the link was lost.
+    // Key -> [path, item] of values not read since the link was lost.
     property var stale: Object.create(null)
-    // "path_item" -> total length of the values its history holds.
+    // Key -> total length of the values its history holds.
     property var historyLengths: Object.create(null)
+    // Refused names are logged at most once a minute.
+    property int refusedSinceLog: 0
+    property Timer refusalLogPause
+
+    refusalLogPause: Timer {
+        interval: 60000
+    }
 
     signal updated(string identifier)
+    // Before updated, for whoever needs the pair itself.
+    signal itemStored(string path, string item)
+
+    // The one key of a path/item pair in every table: the path's length
+    // makes it unambiguous.
+    function keyOf(path, item) {
+        return path.length + ":" + path + item;
+    }
+
+    function refuseNewItem(path, item) {
+        ++refusedSinceLog;
+        if (refusalLogPause.running)
+            return ;
+
+        console.warn("Cache: holding " + maxItems + " items already, refused " + refusedSinceLog + " new one(s), the last " + JSON.stringify(String(path).substring(0, 40)) + " " + JSON.stringify(String(item).substring(0, 60)));
+        refusedSinceLog = 0;
+        refusalLogPause.start();
+    }
 
     function addItem(path, item, value, unit, time) {
-        const identifier = path + "_" + item;
+        const key = keyOf(path, item);
+        let items = itemCache[path];
+        let entries = items === undefined ? undefined : items[item];
+        if (entries === undefined && itemCount >= maxItems) {
+            refuseNewItem(path, item);
+            return ;
+        }
         // Inline, not deleteInWaitlist(): this runs for every value received.
-        const key = path + item;
         const index = waitList.indexOf(key);
         if (index !== -1)
             waitList.splice(index, 1);
 
         delete waiting[key];
-        delete stale[identifier];
-        let items = itemCache[path];
+        delete stale[key];
         if (items === undefined) {
             items = Object.create(null);
             itemCache[path] = items;
         }
-        let entries = items[item];
         if (entries === undefined) {
             entries = [];
             items[item] = entries;
+            ++itemCount;
         }
         const lengths = historyLengths;
-        let length = (lengths[identifier] || 0) + String(value).length;
+        let length = (lengths[key] || 0) + String(value).length;
         entries.push([time, value, unit]);
         // Long values make a history costly: it also keeps to a total
         // length of values, the newest always kept.
@@ -51,8 +88,9 @@ QtObject {
             length -= String(entries[0][1]).length;
             entries.shift();
         }
-        lengths[identifier] = length;
-        updated(identifier);
+        lengths[key] = length;
+        itemStored(path, item);
+        updated(path + "_" + item);
     }
 
     function getItem(path, item, history) {
@@ -72,7 +110,7 @@ QtObject {
     }
 
     function triggerRequest(path, item) {
-        const key = path + item;
+        const key = keyOf(path, item);
         if (isInWaitlist(key))
             return ;
 
@@ -83,7 +121,7 @@ QtObject {
 
     function isCurrent(path, item) {
         const items = itemCache[path];
-        return items !== undefined && items[item] !== undefined && !((path + "_" + item) in stale);
+        return items !== undefined && items[item] !== undefined && !(keyOf(path, item) in stale);
     }
 
     // Every held value is only the last known one from now on; subscribers
@@ -91,7 +129,7 @@ QtObject {
     function markStale() {
         for (const path of Object.keys(itemCache)) {
             for (const item of Object.keys(itemCache[path])) {
-                stale[path + "_" + item] = [path, item];
+                stale[keyOf(path, item)] = [path, item];
                 updated(path + "_" + item);
             }
         }
@@ -101,7 +139,7 @@ QtObject {
     // ones and the requests that may have been lost with a socket.
     function refreshList() {
         const list = [];
-        for (const identifier of Object.keys(stale)) list.push(stale[identifier])
+        for (const key of Object.keys(stale)) list.push(stale[key])
         for (const key of waitList) {
             if (key in waiting)
                 list.push(waiting[key]);

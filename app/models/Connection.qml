@@ -17,10 +17,6 @@ Item {
     property string ticket: ""
     property string comState: ""
     property string comInfo: ""
-    // Switching and clearing writes older than this when the link returns
-    // are not sent: the operator meant them for a moment long past.
-    readonly property int maxCommandAge: 5000
-    readonly property var switchingItems: ["Control.on", "Control.emergency", "Control.clearAll", "Control.setValuesReset", "Control.factoryReset", "Control.factorySystemReset"]
     // Far beyond what a real supply sends; larger input is refused whole so
     // that one frame or value cannot stall the interface or fill the memory.
     // A configuration frame may be as large as the largest configuration
@@ -72,7 +68,6 @@ Item {
             break;
         case "connected":
             handshakeTimeout.stop();
-            dropOldCommands();
             queueStartBatch();
             loggedIn();
             sendQueue();
@@ -110,7 +105,7 @@ Item {
     }
 
     function queueStartBatch() {
-        const batch = [["setItem", "", "", "", "Setup.cycleTime", main.cycleTime], ["getItem", "", "", "", "Control.liveInsertion"], ["getItem", "*", "*", "*", "Control.voltageSet"], ["getItem", "*", "*", "*", "Control.currentSet"], ["getItem", "*", "*", "*", "Setup.outputPolarity"], ["getItem", "*", "*", "*", "Status.voltageMode"], ["getItem", "*", "*", "*", "Status.currentMode"], ["getItem", "*", "*", "", "Status.installFirmware"], ["getItem", "*", "*", "", "Status.on"], ["getItem", "0", "0", "", "Status.ethernetState"], ["getItem", "0", "0", "", "Status.usbRemoteState"], ["getItem", "0", "0", "", "Status.usbAuxState"], ["getItem", "0", "0", "", "Status.usbRemoteText"], ["getItem", "0", "0", "", "Status.usbAuxText"], ["getItem", "0", "0", "*", "Status.lowCurrentRange"]];
+        const batch = [["setItem", "", "", "", "Setup.cycleTime", main.requiredCycleTime], ["getItem", "", "", "", "Control.liveInsertion"], ["getItem", "*", "*", "*", "Control.voltageSet"], ["getItem", "*", "*", "*", "Control.currentSet"], ["getItem", "*", "*", "*", "Setup.outputPolarity"], ["getItem", "*", "*", "*", "Status.voltageMode"], ["getItem", "*", "*", "*", "Status.currentMode"], ["getItem", "*", "*", "", "Status.installFirmware"], ["getItem", "*", "*", "", "Status.on"], ["getItem", "0", "0", "", "Status.ethernetState"], ["getItem", "0", "0", "", "Status.usbRemoteState"], ["getItem", "0", "0", "", "Status.usbAuxState"], ["getItem", "0", "0", "", "Status.usbRemoteText"], ["getItem", "0", "0", "", "Status.usbAuxText"], ["getItem", "0", "0", "*", "Status.lowCurrentRange"]];
         for (const packet of batch) appendQueue(packet[0], packet[1], packet[2], packet[3], packet[4], packet[5], "")
     }
 
@@ -145,6 +140,13 @@ Item {
         if (item === undefined || item === "")
             return false;
 
+        // A write is for the moment it is made: none waits for a login.
+        if (command === "setItem" && comState !== "connected") {
+            if (debug)
+                console.log("appendQueue(): not logged in, write of " + item + " refused");
+
+            return false;
+        }
         const packet = {
             "c": command,
             "p": {
@@ -158,39 +160,20 @@ Item {
                 "u": unit === undefined ? "" : unit
             }
         };
-        // Not enumerable: the time stays off the wire.
-        Object.defineProperty(packet, "queuedAt", {
-            "value": Date.now(),
-            "writable": true
-        });
         queue.push(packet);
     }
 
-    function isSwitching(packet) {
-        return packet.c === "setItem" && (switchingItems.includes(packet.p.i) || /^(Event|Error)\./.test(packet.p.i));
-    }
-
-    function dropOldCommands() {
-        const now = Date.now();
-        const dropped = [];
-        queue = queue.filter(function(packet) {
-            const old = isSwitching(packet) && now - packet.queuedAt > maxCommandAge;
-            if (old)
-                dropped.push([packet.p.p.l, packet.p.p.a, packet.p.p.c].filter(Boolean).join(".") + " " + packet.p.i + "=" + packet.p.v);
-
-            return !old;
-        });
-        if (dropped.length > 0) {
-            console.warn("Connection: not sending commands queued too long ago: " + dropped.join(", "));
-            error("warning", "NOT SENT, QUEUED OVER 5 S WHILE OFFLINE: " + dropped.join(", "));
-        }
-    }
-
+    // True when the queue went out. A refused or failed send keeps the
+    // reads for the next login, never a write.
     function sendQueue() {
-        // A send that wrote nothing keeps the queue, like a refused one.
-        if (sendEnvelope(requestEnvelope(queue)))
+        if (sendEnvelope(requestEnvelope(queue))) {
             queue = [];
-
+            return true;
+        }
+        queue = queue.filter(function(packet) {
+            return packet.c !== "setItem";
+        });
+        return false;
     }
 
     function requestEnvelope(packets) {
@@ -218,7 +201,7 @@ Item {
 
     function changeCycleTime(ms) {
         appendQueue("setItem", "", "", "", "Setup.cycleTime", ms, "");
-        sendQueue();
+        return sendQueue();
     }
 
     function getConfiguration() {
@@ -242,6 +225,9 @@ Item {
             "d": Qt.btoa(xmlString),
             "r": "websocket"
         });
+        if (!result)
+            return result;
+
         appendQueue("setItem", "", "", "", "Control.configurationChanged", 1, "");
         sendQueue();
         main.delay(getConfiguration, 1000);

@@ -241,6 +241,7 @@ private slots:
     void lowCurrentRange_data();
     void lowCurrentRange();
     void emergencySwitchesOff();
+    void switchDelay();
     void slowCycleKeepsLinkAlive();
     void configuration_data();
     void configuration();
@@ -928,6 +929,41 @@ void tst_Simulator::emergencySwitchesOff()
     client.request(ticket, { item("setItem", "0", "0", "2", "Control.on", 1) });
     QVERIFY(Client::waitFor([&] { return !client.errors(refused).isEmpty(); }));
     QCOMPARE(sim.supply.items().value("0.0.2", "Control.on"), QString("0"));
+}
+
+// A loaded supply: switching writes are carried out and answered late,
+// in order; other packets of the same request are answered at once.
+void tst_Simulator::switchDelay()
+{
+    Simulator sim;
+    sim.server.setSwitchDelay(800);
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    QElapsedTimer clock;
+    clock.start();
+    const int from = client.messages.size();
+    client.request(ticket,
+                   { item("setItem", "0", "0", "1", "Control.on", 1),
+                     item("setItem", "0", "0", "1", "Control.on", 0),
+                     item("setItem", "0", "0", "1", "Control.voltageSet", "100") });
+    QVERIFY(Client::waitFor(
+            [&] { return client.latest("0.0.1", "Control.voltageSet", from) == "100"; }));
+    QVERIFY2(clock.elapsed() < 700, qPrintable(QString::number(clock.elapsed())));
+    const auto answers = [&] {
+        QStringList values;
+        for (const Packet &p : client.packets(from)) {
+            const QJsonObject d = p.body.value("d").toObject();
+            if (p.envelope == QLatin1String("response") && d.value("i").toString() == "Control.on")
+                values << d.value("v").toString();
+        }
+        return values;
+    };
+    QCOMPARE(answers(), QStringList());
+    QVERIFY(Client::waitFor([&] { return answers().size() == 2; }));
+    QVERIFY2(clock.elapsed() >= 750, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(answers(), QStringList({ "1", "0" }));
+    QCOMPARE(sim.supply.items().value("0.0.1", "Control.on"), QString("0"));
 }
 
 void tst_Simulator::slowCycleKeepsLinkAlive()

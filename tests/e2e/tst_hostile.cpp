@@ -56,7 +56,11 @@ void tst_Hostile::refusedConfigurationChangesNothing()
 
 void tst_Hostile::failedSaveRaisesAlert()
 {
-    Panel panel(SupplyProcess::freePort());
+    // Settings are written only while logged in.
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() > 0, 10000);
     QSignalSpy alerts(panel.root(), SIGNAL(alert(QString, QString, QString)));
     panel.call(
             "receiveConfiguration",

@@ -7,8 +7,10 @@
 #include "pixels.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QQuickItem>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -20,7 +22,12 @@ private slots:
     void initTestCase();
     void loginStartBatchAndConfiguration();
     void setItemRoundTrip();
-    void commandsWhileDownLeadTheStartBatch();
+    void writesMadeOfflineNeverReachTheSupply_data();
+    void writesMadeOfflineNeverReachTheSupply();
+    void clearAllAlertsOnlyOnTheSupplysAnswer();
+    void togglesFollowTheLatestPressOnASlowSupply();
+    void unansweredToggleWarns();
+    void settingChangedOfflineIsRefused();
     void supplyRestartKeepsCache();
     void silentSupplyIsReopened();
     void wrongCredentials();
@@ -156,25 +163,206 @@ void tst_Link::setItemRoundTrip()
     QVERIFY(seen);
 }
 
-void tst_Link::commandsWhileDownLeadTheStartBatch()
+// The alerts raised so far, as "type|message|state".
+static QStringList alerts(const QSignalSpy &spy)
 {
-    const quint16 port = SupplyProcess::freePort();
-    Panel panel(port);
-    QTRY_VERIFY_WITH_TIMEOUT(
-            !panel.call("getObjectState", { "ethernetStatus" }).toString().isEmpty(), 5000);
-    panel.call("setItemValue", { "0.0.2", "Control.on", 1, "" });
-    panel.command("lumaCommand", { { "mode", "On" }, { "path", "0.0.3_Control.on" } });
+    QStringList result;
+    for (const QList<QVariant> &alert : spy)
+        result << alert.at(0).toString() + '|' + alert.at(1).toString() + '|'
+                        + alert.at(2).toString();
+    return result;
+}
 
+void tst_Link::writesMadeOfflineNeverReachTheSupply_data()
+{
+    QTest::addColumn<int>("outage");
+    QTest::newRow("back a second later") << 1000;
+    QTest::newRow("back 8 s later") << 8000;
+}
+
+// A voltage applied (as the menu applies it), CLEAR on the channel list and
+// an emergency off while the link is down: refused where the operator sees
+// it, and none of them sent when the link returns.
+void tst_Link::writesMadeOfflineNeverReachTheSupply()
+{
+    QFETCH(int, outage);
     SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "123", "V" }),
+             QVariant(false));
+    panel.call("panelKeyPressed", { "bb_bt4" });
+    panel.call("panelKeyReleased", { "bb_bt4" });
+    panel.command("lumaCommand", { { "mode", "On" }, { "path", "0.0.1_Control.emergency" } });
+    QCOMPARE(alerts(raised),
+             QStringList({ "notSent|NOT CONNECTED: VOLTAGE SET OF CHANNEL 0 NOT SENT|warning",
+                           "notSent|NOT CONNECTED: KEYS LOCKED, NOTHING SENT|warning",
+                           "notSent|NOT CONNECTED: EMERGENCY OFF OF CHANNEL 1 NOT SENT|warning" }));
+
+    Panel::run(outage);
     QVERIFY(supply.start(port));
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(supply.received().size() >= 2, 5000);
-    const QJsonArray packets = requestPackets(supply.received().at(1));
-    QCOMPARE(packets.size(), 17);
-    QCOMPARE(describe(packets[0]), QStringLiteral("setItem 0 0 2 Control.on"));
-    QCOMPARE(describe(packets[1]), QStringLiteral("setItem 0 0 3 Control.on"));
-    QCOMPARE(describe(packets[2]), QStringLiteral("setItem    Setup.cycleTime"));
-    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.2", "Control.on"), QStringLiteral("1"), 5000);
+    Panel::run(2000);
+    QCOMPARE(supply.writes().filter(QRegularExpression("Control\\.(voltageSet|clearAll|emergency)")),
+             QStringList());
+    QVERIFY(!alerts(raised).join('\n').contains("CLEARED"));
+
+    // The same value applied while logged in goes out.
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "123", "V" }),
+             QVariant(true));
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0 0 Control.voltageSet 123"), 5000);
+}
+
+void tst_Link::clearAllAlertsOnlyOnTheSupplysAnswer()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0", "Status.errorCounter" }).toBool(), 5000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    panel.call("panelKeyReleased", { "bb_bt4" });
+    // Sent, and not yet answered: the answer needs the event loop.
+    QCOMPARE(alerts(raised), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0  Control.clearAll 1"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+            alerts(raised),
+            QStringList({ "success|ALL EVENTS AND ERRORS HAVE BEEN CLEARED|ok" }), 5000);
+    // By then the supply has answered and its counters read cleared.
+    QCOMPARE(value(panel, "0.0", "Status.errorCounter"), QStringLiteral("0"));
+    QCOMPARE(value(panel, "0.0", "Status.eventCounter"), QStringLiteral("0"));
+    const QList<QJsonValue> answers = supply.frames("out");
+    const bool answered = std::any_of(answers.cbegin(), answers.cend(), [](const QJsonValue &f) {
+        return QJsonDocument(f.toArray()).toJson().contains("Control.clearAll");
+    });
+    QVERIFY(answered);
+}
+
+// Writes of Control.on as the supply received them, for one channel.
+static QStringList switching(const SupplyProcess &supply, const QString &channel)
+{
+    QStringList values;
+    for (const QString &write : supply.writes()) {
+        if (write.startsWith("0 0 " + channel + " Control.on "))
+            values << write.section(' ', 4);
+    }
+    return values;
+}
+
+// Against a supply that answers switching writes 2 s late: off, tap, tap
+// within a second ends off; no press repeats the value of the one before.
+void tst_Link::togglesFollowTheLatestPressOnASlowSupply()
+{
+    SupplyProcess supply({ QStringLiteral("--switch-delay"), QStringLiteral("2000") });
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.2")), QStringLiteral("OFF"),
+                              10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    QQuickItem *box = find(panel, "maOnOff", "0.0.2");
+    QVERIFY(box);
+    const QPoint centre = box->mapToScene(QPointF(box->width() / 2, box->height() / 2)).toPoint();
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.2")),
+                              QStringLiteral("SWITCHING"), 1000);
+    grab(panel.view(), "zandor-switching.png");
+    Panel::run(600);
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
+    QTRY_COMPARE_WITH_TIMEOUT(switching(supply, "2"), QStringList({ "1", "0" }), 3000);
+    // Switching until the supply's answer to the last press.
+    Panel::run(1000);
+    QCOMPARE(text(find(panel, "chStatusText", "0.0.2")), QStringLiteral("SWITCHING"));
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.2")), QStringLiteral("OFF"),
+                              5000);
+    QCOMPARE(value(panel, "0.0.2", "Control.on"), QStringLiteral("0"));
+    Panel::run(1000);
+    QCOMPARE(switching(supply, "2"), QStringList({ "1", "0" }));
+    QCOMPARE(alerts(raised), QStringList());
+}
+
+void tst_Link::unansweredToggleWarns()
+{
+    SupplyProcess supply({ QStringLiteral("--switch-delay"), QStringLiteral("8000") });
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.1")), QStringLiteral("OFF"),
+                              10000);
+    // Switched from the channel's own view, by its running-state box.
+    panel.call("setSelectedChannel",
+               { QVariantMap({ { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
+    panel.command("selectChannel");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"),
+                              3000);
+    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText")), QStringLiteral("OFF"), 3000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    QElapsedTimer clock;
+    clock.start();
+    QQuickItem *box = find(panel, "maOnOff");
+    QVERIFY(box);
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {},
+                      box->mapToScene(QPointF(box->width() / 2, box->height() / 2)).toPoint());
+    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("SWITCHING"));
+    grab(panel.view(), "zandor-channel-switching.png");
+    QTRY_COMPARE_WITH_TIMEOUT(
+            alerts(raised).filter(QStringLiteral("SWITCHED")),
+            QStringList({ "notSwitched|NOT SWITCHED: OUTPUT OF CHANNEL 1 ON, NO ANSWER FROM THE "
+                          "SUPPLY|warning" }),
+            8000);
+    QVERIFY2(clock.elapsed() >= 4900, qPrintable(QString::number(clock.elapsed())));
+    // The box shows what the supply reports.
+    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("OFF"));
+}
+
+// A standby change in the settings during an outage: refused, the local
+// file unchanged, and the supply's value shown again after the link returns.
+void tst_Link::settingChangedOfflineIsRefused()
+{
+    SupplyProcess supply({ QStringLiteral("--standby"), QStringLiteral("10") });
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port);
+    const QString standby = QStringLiteral("hardwareConfig/device@id=0-0/@displayStandby");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standby }).toString(),
+                              QStringLiteral("10"), 10000);
+    // Written once while logged in, so that the local file exists.
+    QCOMPARE(panel.call("setConfigValue", { standby, "10" }), QVariant(true));
+    QFile file(QStringLiteral("lumaConfiguration.xml"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QCOMPARE(panel.call("setConfigValue", { standby, "3" }), QVariant(false));
+    QCOMPARE(panel.call("getConfigValue", { standby }).toString(), QStringLiteral("10"));
+    QCOMPARE(alerts(raised),
+             QStringList({ "notSent|NOT CONNECTED: SETTING DISPLAY STANDBY NOT SENT|warning" }));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    file.close();
+
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    Panel::run(2000);
+    QCOMPARE(panel.call("getConfigValue", { standby }).toString(), QStringLiteral("10"));
+    const QList<QJsonValue> in = supply.received();
+    QCOMPARE(count(in, "setConfig"), 0);
+    QVERIFY(!supply.writes().join('\n').contains("configurationChanged"));
 }
 
 void tst_Link::supplyRestartKeepsCache()

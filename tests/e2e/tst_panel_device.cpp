@@ -27,6 +27,8 @@ private slots:
     void channelLeds_data();
     void channelLeds();
     void fanFeedConvertsUnits();
+    void outageLocksKeysBlinksLedsAndRunsTheFan();
+    void voltageAppliedByKeysDuringAnOutageIsRefused();
     void standbySwitchesOffAndFirstReleaseOnlyWakes();
     void linkSettingsAreRefused();
 
@@ -56,6 +58,8 @@ static const QStringList leds = { "LED_HV0_YELLOW",
                                   "FAN" };
 static const QList<int> gpios = { 168, 176, 167, 171, 165, 164, 163, 162, 40, 6 };
 enum Gpio { SoftKey2 = 176, Channel1 = 164, Channel2 = 163, WheelKey = 40, HomeKey = 6 };
+static const QList<int> softKeys = { 168, 176, 167, 171 };
+static const QList<int> channelKeys = { 165, 164, 163, 162 };
 
 QString tst_PanelDevice::led(const QString &name) const
 {
@@ -345,6 +349,114 @@ void tst_PanelDevice::fanFeedConvertsUnits()
     panel.call("feedFan");
     QCOMPARE(read("/sys/class/pwm/pwmchip0/pwm0/duty_cycle"), QByteArray("532000\n"));
     QCOMPARE(led("FAN"), QStringLiteral("1"));
+}
+
+// While the link is down: the keys that write do nothing but say so once,
+// every channel LED blinks in step (the not-current pattern), and the fan
+// runs at full speed; all back to live once the supply returns.
+void tst_PanelDevice::outageLocksKeysBlinksLedsAndRunsTheFan()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port, "_PANEL_", "_PANEL_");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    // The first feed asks for the temperature; the next has it.
+    panel.call("feedFan");
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0", "Status.temperature" }).toBool(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(led("LED_OK0_GREEN"), QStringLiteral("1"), 3000);
+    // Fed from live values once the nominal ones have arrived too: a cool
+    // supply without load switches the fan off, a warm one slows it.
+    const auto fedLive = [&] {
+        panel.call("feedFan");
+        return led("FAN") == QLatin1String("0")
+                || read("/sys/class/pwm/pwmchip0/pwm0/duty_cycle") != QByteArray("0\n");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(fedLive(), 5000);
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QCOMPARE(read("/sys/class/pwm/pwmchip0/pwm0/duty_cycle"), QByteArray("0\n"));
+    QCOMPARE(led("FAN"), QStringLiteral("1"));
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    for (int key : softKeys + channelKeys) {
+        press(key);
+        release(key);
+    }
+    QStringList refusals;
+    for (const QList<QVariant> &alert : raised)
+        refusals << alert.at(1).toString();
+    QCOMPARE(refusals, QStringList({ "NOT CONNECTED: KEYS LOCKED, NOTHING SENT" }));
+    QCOMPARE(panel.property("currentView").toString(), QStringLiteral("Channellist"));
+
+    // Every LED of a channel blinks, together.
+    const QStringList names = { "LED_HV0_YELLOW", "LED_OK0_GREEN", "LED_POL0_POS_NEG",
+                                "LED_OK3_GREEN" };
+    QSet<QString> patterns;
+    for (int i = 0; i < 12; ++i) {
+        QStringList states;
+        for (const QString &name : names)
+            states << led(name);
+        patterns << states.join(QLatin1Char(' '));
+        QTest::qWait(100);
+    }
+    QCOMPARE(patterns, QSet<QString>({ "0 0 0 0", "1 1 1 1" }));
+
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0.0", "Status.runningState" }).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0.0", "Setup.outputPolarity" }).toBool(), 5000);
+    // Live again: channel 0 off and steady.
+    patterns.clear();
+    for (int i = 0; i < 8; ++i) {
+        patterns << led("LED_HV0_YELLOW") + ' ' + led("LED_OK0_GREEN");
+        QTest::qWait(100);
+    }
+    QCOMPARE(patterns, QSet<QString>({ "0 1" }));
+    const QStringList writes = supply.writes();
+    QVERIFY2(!writes.join('\n').contains("Control.on") && !writes.join('\n').contains("clearAll"),
+             qPrintable(writes.join(", ")));
+}
+
+// The voltage menu edited by wheel and applied by the soft key while the
+// link is down: refused with the alert, and not sent when the link returns.
+void tst_PanelDevice::voltageAppliedByKeysDuringAnOutageIsRefused()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port, "_PANEL_", "_PANEL_");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    panel.call("setSelectedChannel", { "0.0.0" });
+    panel.command("openVoltageMenu");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Menu"),
+                              3000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0.0", "Control.voltageSet" }).toBool(), 5000);
+    press(softKeys[0]); // EDIT
+    release(softKeys[0]);
+    turnWheel(1);
+    QTest::qWait(300);
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    press(softKeys[0]); // APPLY
+    release(softKeys[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(raised.count(), 1, 2000);
+    QCOMPARE(raised.first().at(1).toString(),
+             QStringLiteral("NOT CONNECTED: VOLTAGE SET OF CHANNEL 0 NOT SENT"));
+
+    QTest::qWait(1000);
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTest::qWait(1500);
+    QVERIFY(!sent(supply, "0.0.0", "Control.voltageSet"));
 }
 
 void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()

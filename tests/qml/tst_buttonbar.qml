@@ -203,19 +203,19 @@ TestCase {
         data.tap();
         compare(controller.commands, ["closeMessages"]);
         main.setComponent("bb_bt4", {
-            "text": "CLEAR",
-            "clickAction": "ClearAll"
+            "text": "ERRORS",
+            "clickAction": "ShowErrors"
         });
         data.tap();
         compare(controller.commands, ["closeMessages"]);
         // The same action again does not restart the wait.
         wait(300);
         main.setComponent("bb_bt4", {
-            "clickAction": "ClearAll"
+            "clickAction": "ShowErrors"
         });
         wait(300);
         data.tap();
-        compare(controller.commands, ["closeMessages", "ClearAll"]);
+        compare(controller.commands, ["closeMessages", "ShowErrors"]);
         // A change long after the last tap, as when the wheel moves a
         // selection, lets the next tap act at once.
         wait(550);
@@ -224,7 +224,7 @@ TestCase {
             "clickAction": "closeMessages"
         });
         data.tap();
-        compare(controller.commands, ["closeMessages", "ClearAll", "closeMessages"]);
+        compare(controller.commands, ["closeMessages", "ShowErrors", "closeMessages"]);
     }
 
     function test_releaseWithoutPress() {

@@ -58,9 +58,9 @@ TestCase {
         compare(cache.getItem("0.0.1", "Status.on"), ["", "", ""]);
         compare(cache.getItem("0.0.1", "Status.on", true), [["", "", ""]]);
         compare(queuedRequests().length, 1);
-        verify(cache.isInWaitlist("0.0.1Status.on"));
+        verify(cache.isInWaitlist(cache.keyOf("0.0.1", "Status.on")));
         cache.addItem("0.0.1", "Status.on", "1", "", "99");
-        verify(!cache.isInWaitlist("0.0.1Status.on"));
+        verify(!cache.isInWaitlist(cache.keyOf("0.0.1", "Status.on")));
         compare(cache.getItem("0.0.1", "Status.on"), ["99", "1", ""]);
         compare(queuedRequests().length, 1);
     }
@@ -174,6 +174,54 @@ TestCase {
         verify(cache.isCurrent("0.0.1", "Control.on"));
         cache.addItem("0.0.2", "Status.on", "0", "", "2");
         compare(cache.refreshList(), [["", "Setup.cycleTime"]]);
+    }
+
+    // Pairs whose joined names are alike stay apart in every table: one
+    // report never makes another's last known value current, nor answers
+    // another's request.
+    function test_namesWithUnderscoresDoNotCollide_data() {
+        return [{
+            "tag": "underscore in the path",
+            "stale": ["0.0", "a_b"],
+            "reported": ["0.0_a", "b"]
+        }, {
+            "tag": "underscore in the item",
+            "stale": ["0.0_a", "b"],
+            "reported": ["0.0", "a_b"]
+        }, {
+            "tag": "no separator",
+            "stale": ["0.0.1", "Status.on"],
+            "reported": ["0.0.1S", "tatus.on"]
+        }];
+    }
+
+    function test_namesWithUnderscoresDoNotCollide(data) {
+        const cache = freshCache();
+        cache.addItem(data.stale[0], data.stale[1], "1", "", "1");
+        cache.markStale();
+        cache.getItem("9", "x");
+        link.queue = [];
+        cache.addItem(data.reported[0], data.reported[1], "2", "", "2");
+        verify(!cache.isCurrent(data.stale[0], data.stale[1]));
+        verify(cache.isCurrent(data.reported[0], data.reported[1]));
+        compare(cache.refreshList(), [data.stale, ["9", "x"]]);
+        // A request of the one is not taken as asked for the other.
+        cache.getItem("5" + data.stale[0], data.stale[1]);
+        cache.getItem("5" + data.reported[0], data.reported[1]);
+        compare(queuedRequests().length, 2);
+    }
+
+    // Beyond the cap new names are refused, logged once however many;
+    // known ones still update.
+    function test_boundedNumberOfItems() {
+        const cache = freshCache();
+        for (let i = 0; i < cache.maxItems; ++i) cache.addItem("0.0.1", "Status.n" + i, "1", "", "1")
+        ignoreWarning(/Cache: holding 10000 items already, refused 1 new one\(s\), the last "0.0.1" "Status.new0"/);
+        for (let i = 0; i < 5; ++i) cache.addItem("0.0.1", "Status.new" + i, "1", "", "1")
+        compare(cache.itemCount, 10000);
+        compare(cache.getItemsByPath("0.0.1", "Status.new", undefined, false), []);
+        cache.addItem("0.0.1", "Status.n7", "2", "", "2");
+        compare(cache.getItem("0.0.1", "Status.n7"), ["2", "2", ""]);
     }
 
     name: "Cache"

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures"
 import "fixtures/children.js" as Children
 import "fixtures/views.js" as Views
 
@@ -10,6 +11,14 @@ TestCase {
     property var view: null
     property var cache: null
     property var link: null
+    property var commands: null
+
+    // Logged in to the test's supply; no switch of an earlier case pending.
+    function goOnline() {
+        commands.cancelAll();
+        supply.online();
+        tryVerify(supply.isOnline, 5000);
+    }
 
     function initTestCase() {
         Views.waitForStart(testCase, main);
@@ -17,11 +26,13 @@ TestCase {
         main.numberOfChannels = 4;
         cache = Children.find(main, "addItem");
         link = Children.find(main, "appendQueue");
+        supply.link = link;
+        commands = Children.find(main, "confirmedWrites");
         verify(cache !== null && link !== null);
     }
 
     function open(channel) {
-        main.connected = true;
+        goOnline();
         main.setSelectedChannel({
             "cID": "0.0." + channel,
             "chIndex": String(channel),
@@ -30,7 +41,7 @@ TestCase {
         main.command("selectChannel");
         view = Children.find(main, "params").item;
         compare(main.currentView, "Channel");
-        link.queue = [];
+        supply.packets = [];
     }
 
     function feed(path, values) {
@@ -68,7 +79,9 @@ TestCase {
     }
 
     function writes() {
-        return link.queue.filter(function(packet) {
+        // What the supply received by now.
+        wait(150);
+        return supply.packets.filter(function(packet) {
             return packet.c === "setItem";
         }).map(function(packet) {
             return [packet.p.p.l, packet.p.p.a, packet.p.p.c, packet.p.i, packet.p.v].join(" ");
@@ -289,6 +302,10 @@ TestCase {
         id: valuesSpy
 
         signalName: "valuesChanged"
+    }
+
+    FakeSupply {
+        id: supply
     }
 
 }

@@ -1,16 +1,26 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures"
 import "fixtures/children.js" as Children
 import "fixtures/views.js" as Views
 
 // The channel list inside the real root screen, fed by the real cache; what
-// it would send piles up in the queue of the link, which is down here.
+// it sends reaches the test's supply, to which the root screen's link is
+// logged in.
 TestCase {
     id: testCase
 
     property var view: null
     property var cache: null
     property var link: null
+    property var commands: null
+
+    // Logged in to the test's supply; no switch of an earlier case pending.
+    function goOnline() {
+        commands.cancelAll();
+        supply.online();
+        tryVerify(supply.isOnline, 5000);
+    }
 
     function initTestCase() {
         Views.waitForStart(testCase, main);
@@ -19,17 +29,19 @@ TestCase {
         main.numberOfChannels = 4;
         cache = Children.find(main, "addItem");
         link = Children.find(main, "appendQueue");
+        supply.link = link;
+        commands = Children.find(main, "confirmedWrites");
         verify(cache !== null && link !== null);
     }
 
     function open(selection) {
         // The veil of a lost link would swallow every touch.
-        main.connected = true;
+        goOnline();
         main.selectedChannel = selection;
         main.command("openChannelList");
         view = Children.find(main, "params").item;
         compare(main.currentView, "Channellist");
-        link.queue = [];
+        supply.packets = [];
     }
 
     function list() {
@@ -72,7 +84,9 @@ TestCase {
     }
 
     function writes() {
-        return link.queue.filter(function(packet) {
+        // What the supply received by now.
+        wait(150);
+        return supply.packets.filter(function(packet) {
             return packet.c === "setItem";
         }).map(function(packet) {
             return [packet.p.p.l, packet.p.p.a, packet.p.p.c, packet.p.i, packet.p.v].join(" ");
@@ -300,4 +314,9 @@ TestCase {
     when: windowShown
     width: 480
     height: 272
+
+    FakeSupply {
+        id: supply
+    }
+
 }

@@ -133,30 +133,56 @@ TestCase {
         compare(frames.length, 1);
     }
 
-    function test_queueSurvivesOutageAndLeadsStartBatch() {
+    // Reads wait for the next login; writes are for the moment they are
+    // made, safe-direction ones included, and never wait.
+    function test_readsSurviveOutageWritesDoNot_data() {
+        return [{
+            "tag": "switch on",
+            "item": "Control.on",
+            "value": 1
+        }, {
+            "tag": "switch off",
+            "item": "Control.on",
+            "value": 0
+        }, {
+            "tag": "emergency off",
+            "item": "Control.emergency",
+            "value": 1
+        }, {
+            "tag": "set value",
+            "item": "Control.voltageSet",
+            "value": "1500"
+        }, {
+            "tag": "clearing one error",
+            "item": "Error.currentTrip",
+            "value": 1
+        }];
+    }
+
+    function test_readsSurviveOutageWritesDoNot(data) {
         const link = connect();
-        link.appendQueue("setItem", "0", "0", "2", "Control.on", 1, "");
-        link.sendQueue();
+        compare(link.appendQueue("setItem", "0", "0", "2", data.item, data.value, ""), false);
+        link.appendQueue("getItem", "0", "0", "2", "Status.on");
+        verify(!link.sendQueue());
         compare(link.queue.length, 1);
         verify(link.getConfiguration() === false);
         login(link, "T2");
         const request = JSON.parse(frames[1]);
         compare(request.c.length, 16);
-        compare(request.c[0], {
-            "c": "setItem",
-            "p": {
-                "p": {
-                    "l": "0",
-                    "a": "0",
-                    "c": "2"
-                },
-                "i": "Control.on",
-                "v": 1,
-                "u": ""
-            }
-        });
+        compare(request.c[0].c + " " + request.c[0].p.i, "getItem Status.on");
         compare(request.c[1].p.i, "Setup.cycleTime");
+        verify(!request.c.some(function(p) {
+            return p.c === "setItem" && p.p.i === data.item;
+        }));
         compare(link.queue, []);
+        // Logged in, the same write goes out at once.
+        frames = [];
+        verify(link.appendQueue("setItem", "0", "0", "2", data.item, data.value, "") !== false);
+        verify(link.sendQueue());
+        tryVerify(function() {
+            return frames.length === 1;
+        }, 3000);
+        compare(JSON.parse(frames[0]).c[0].p.i, data.item);
     }
 
     function test_itemPath_data() {
@@ -346,67 +372,6 @@ TestCase {
         }
         compare(logins, 2);
         compare(link.comState, "connected");
-    }
-
-    function test_oldSwitchingCommandsDropped_data() {
-        const old = 6000;
-        return [{
-            "tag": "channel switched on during an outage",
-            "item": "Control.on",
-            "age": old,
-            "sent": false
-        }, {
-            "tag": "emergency off",
-            "item": "Control.emergency",
-            "age": old,
-            "sent": false
-        }, {
-            "tag": "clear all",
-            "item": "Control.clearAll",
-            "age": old,
-            "sent": false
-        }, {
-            "tag": "factory reset",
-            "item": "Control.factoryReset",
-            "age": old,
-            "sent": false
-        }, {
-            "tag": "clearing one error",
-            "item": "Error.currentTrip",
-            "age": old,
-            "sent": false
-        }, {
-            "tag": "switch pressed just now",
-            "item": "Control.on",
-            "age": 1000,
-            "sent": true
-        }, {
-            "tag": "set value keeps today's behaviour",
-            "item": "Control.voltageSet",
-            "age": old,
-            "sent": true
-        }];
-    }
-
-    function test_oldSwitchingCommandsDropped(data) {
-        const link = connect();
-        errorSpy.target = link;
-        errorSpy.clear();
-        link.appendQueue("setItem", "0", "0", "2", data.item, 1, "");
-        link.appendQueue("getItem", "0", "0", "2", "Status.on");
-        link.queue[0].queuedAt -= data.age;
-        link.queue[1].queuedAt -= data.age;
-        if (!data.sent)
-            ignoreWarning(new RegExp("not sending commands queued too long ago: 0.0.2 " + data.item.replace(".", "\\.") + "=1"));
-
-        login(link, "T1");
-        const packets = JSON.parse(frames[1]).c.map(function(p) {
-            return p.c + " " + p.p.i;
-        });
-        compare(packets.indexOf("setItem " + data.item) === 0, data.sent);
-        // Reads are never dropped.
-        compare(packets.indexOf("getItem Status.on"), data.sent ? 1 : 0);
-        compare(argumentsOf(errorSpy), data.sent ? [] : [["warning", "NOT SENT, QUEUED OVER 5 S WHILE OFFLINE: 0.0.2 " + data.item + "=1"]]);
     }
 
     function test_loggedInJoinsTheStartBatch() {

@@ -126,6 +126,36 @@ TestCase {
         compare(calls, []);
     }
 
+    // One failing subscriber is logged with its owner and the identifier;
+    // the others are served all the same.
+    function test_failingSubscriberLeavesTheOthersServed() {
+        const calls = [];
+        const a = owner(), b = owner(), c = owner();
+        b.objectName = "thrower";
+        main.subscribe(a, "0.0.1", function() {
+            calls.push("a");
+        });
+        main.subscribe(b, "0.0.1", function() {
+            calls.push("b");
+            throw new Error("broken handler");
+        });
+        main.subscribe(c, "0.0", function() {
+            calls.push("c");
+        });
+        ignoreWarning(/Subscriptions: the subscriber .*"thrower".* failed on "0\.0\.1_Status\.on": Error: broken handler/);
+        main.stateUpdated("0.0.1_Status.on");
+        compare(calls, ["a", "b", "c"]);
+        // Subscribing again replaces key and handler.
+        calls.length = 0;
+        main.subscribe(b, "0.0.2", function() {
+            calls.push("b2");
+        });
+        main.stateUpdated("0.0.1_Status.on");
+        main.stateUpdated("0.0.2_Status.on");
+        compare(calls, ["a", "c", "b2", "c"]);
+        for (const subscriber of [a, b, c]) main.unsubscribe(subscriber)
+    }
+
     function test_destroyedComponentLeavesTheSubscriptions() {
         const before = main.subscriptions.length;
         const badge = createTemporaryQmlObject("import \"qrc:/components\"; Badge { cID: \"3.0.1\"; itemId: \"Status.eventCounter\" }", testCase);

@@ -1,40 +1,128 @@
 import QtQuick 2.12
 import QtTest 1.12
+import QtWebSockets 1.1
 import "fixtures/children.js" as Children
 import "fixtures/views.js" as Views
 
 // The root screen's device operations and its handling of the link's
-// signals. The link is down here, so what would be sent piles up in its
-// queue, where the tests read it.
+// signals. The test plays the supply on a real WebSocket: the root
+// screen's own link logs in to it for the cases that need the link up,
+// and is closed for those of an outage.
 TestCase {
     id: testCase
 
     property var link: null
     property var cache: null
+    property var commands: null
+    property var peer: null
+    property var frames: []
 
     function initTestCase() {
         Views.waitForStart(testCase, main);
         link = Children.find(main, "appendQueue");
         cache = Children.find(main, "addItem");
-        verify(link !== null && cache !== null);
+        commands = Children.find(main, "confirmedWrites");
+        verify(link !== null && cache !== null && commands !== null);
+        verify(server.listen);
     }
 
     function init() {
-        // A toggle still waiting for an answer would swallow the next one.
-        for (const key of Object.keys(main.pendingToggles)) {
-            main.cancelDelay(main.pendingToggles[key].timer);
-            delete main.pendingToggles[key];
-        }
+        commands.cancelAll();
         main.cancelDelay(main.displayTimer);
         main.displayIsOn = true;
+        offline();
         link.queue = [];
+        frames = [];
         alertSpy.clear();
     }
 
+    function online() {
+        link.ip = "127.0.0.1";
+        link.port = String(server.url).split(":")[2];
+        link.changeComState("connecting");
+        tryCompare(link, "comState", "connected", 5000);
+        verify(main.connected);
+        tryVerify(function() {
+            return frames.some(function(f) {
+                return JSON.parse(f).t === "getConfig";
+            });
+        }, 3000);
+        frames = [];
+        alertSpy.clear();
+    }
+
+    // The link as after a lost socket: not logged in, values no longer current.
+    function offline() {
+        if (link.comState !== "closed")
+            link.changeComState("closed");
+
+        verify(!main.connected);
+    }
+
+    function describe(packet) {
+        return [packet.c, packet.p.p.l, packet.p.p.a, packet.p.p.c, packet.p.i, packet.p.v].join(" ");
+    }
+
+    // Item commands received by the supply since the last reset.
     function sent() {
-        return link.queue.map(function(packet) {
-            return [packet.c, packet.p.p.l, packet.p.p.a, packet.p.p.c, packet.p.i, packet.p.v].join(" ");
-        });
+        let packets = [];
+        for (const frame of frames) {
+            const envelope = JSON.parse(frame);
+            if (envelope.t === "request")
+                packets = packets.concat(envelope.c.filter(function(p) {
+                return p.p.p !== undefined;
+            }).map(describe));
+
+        }
+        return packets;
+    }
+
+    // Waits for the given item commands and a little more, for any after them.
+    function waitForSent(count) {
+        tryVerify(function() {
+            return sent().length >= count;
+        }, 3000);
+        wait(100);
+        return sent();
+    }
+
+    function queued() {
+        return link.queue.map(describe);
+    }
+
+    // The supply reports items: [path, item, value].
+    function report(items) {
+        peer.sendTextMessage(JSON.stringify([{
+            "t": "info",
+            "c": items.map(function(i) {
+                const fields = i[0].split(".");
+                return {
+                    "e": "itemUpdated",
+                    "d": {
+                        "i": i[1],
+                        "p": {
+                            "l": fields[0] || "",
+                            "a": fields[1] || "",
+                            "c": fields[2] || ""
+                        },
+                        "v": i[2],
+                        "u": "",
+                        "t": "1700000000"
+                    }
+                };
+            })
+        }]));
+    }
+
+    function reportAndWait(items) {
+        if (items.length === 0)
+            return ;
+
+        const last = items[items.length - 1];
+        report(items);
+        tryVerify(function() {
+            return cache.isCurrent(last[0], last[1]) && cache.getItem(last[0], last[1])[1] === last[2];
+        }, 3000);
     }
 
     function configuration(model, channels) {
@@ -50,12 +138,12 @@ TestCase {
     }
 
     function test_itemOperations() {
-        main.setItemValue("0.0.2", "Control.voltageSet", "1500", "V");
+        online();
+        verify(main.setItemValue("0.0.2", "Control.voltageSet", "1500", "V"));
         main.requestUpdate("0.0", "Status.temperature");
-        main.setItemValue("", "Setup.cycleTime", 100);
-        compare(sent(), ["setItem 0 0 2 Control.voltageSet 1500", "getItem 0 0  Status.temperature ", "setItem    Setup.cycleTime 100"]);
-        compare(link.queue[0].p.u, "V");
-        compare(link.queue[2].p.u, "");
+        verify(main.setItemValue("", "Setup.cycleTime", 100));
+        compare(waitForSent(3), ["setItem 0 0 2 Control.voltageSet 1500", "getItem 0 0  Status.temperature ", "setItem    Setup.cycleTime 100"]);
+        compare(alertSpy.count, 0);
     }
 
     function test_lumaCommand_data() {
@@ -75,14 +163,6 @@ TestCase {
                 "path": "0.0.1_Control.on"
             },
             "expected": ["setItem 0 0 1 Control.on 1"]
-        }, {
-            "tag": "toggle of an uncached item",
-            "cached": undefined,
-            "params": {
-                "mode": "toggle",
-                "path": "0.0.3_Control.killEnable"
-            },
-            "expected": ["getItem 0 0 3 Control.killEnable "]
         }, {
             "tag": "on",
             "params": {
@@ -122,18 +202,119 @@ TestCase {
     }
 
     function test_lumaCommand(data) {
+        online();
         if (data.cached !== undefined)
-            cache.addItem("0.0.1", "Control.on", data.cached, "", "1");
+            reportAndWait([["0.0.1", "Control.on", data.cached]]);
 
         main.command("lumaCommand", data.params);
-        compare(sent(), data.expected);
+        compare(waitForSent(data.expected.length), data.expected);
     }
 
-    function test_resetCommandsAlert_data() {
+    // A toggle of a state not known switches nothing: it could go either way.
+    function test_toggleOfUnknownStateAsksInstead() {
+        online();
+        ignoreWarning(/Commands: not switching 0.0.3 Control.killEnable: its state is not known yet/);
+        main.command("lumaCommand", {
+            "mode": "toggle",
+            "path": "0.0.3_Control.killEnable"
+        });
+        compare(waitForSent(1), ["getItem 0 0 3 Control.killEnable "]);
+        compare(argumentsOf(alertSpy), [["notSwitched", "NOT SWITCHED: STATE OF KILL ENABLE OF CHANNEL 3 NOT KNOWN YET", "warning"]]);
+    }
+
+    // Every way a write starts, refused at once while the link is down,
+    // safe-direction writes too; none of them goes out after the login.
+    function test_writesRefusedWhileOffline_data() {
+        const lumaCommand = function lumaCommand(mode, path) {
+            return function() {
+                main.command("lumaCommand", {
+                    "mode": mode,
+                    "path": path
+                });
+            };
+        };
+        return [{
+            "tag": "set value",
+            "act": function() {
+                main.setItemValue("0.0.0", "Control.voltageSet", "1500", "V");
+            },
+            "what": "VOLTAGE SET OF CHANNEL 0"
+        }, {
+            "tag": "switch off",
+            "act": lumaCommand("Off", "0.0.1_Control.on"),
+            "what": "OUTPUT OF CHANNEL 1"
+        }, {
+            "tag": "emergency off",
+            "act": lumaCommand("On", "0.0.1_Control.emergency"),
+            "what": "EMERGENCY OFF OF CHANNEL 1"
+        }, {
+            "tag": "toggle",
+            "act": lumaCommand("toggle", "0.0.2_Control.on"),
+            "what": "OUTPUT OF CHANNEL 2"
+        }, {
+            "tag": "clear one error",
+            "act": lumaCommand("ClearEventError", "0.0.2_Error.currentTrip"),
+            "what": "CURRENT TRIP ERROR CLEAR OF CHANNEL 2"
+        }, {
+            "tag": "clear all",
+            "act": function() {
+                main.command("ClearAll");
+            },
+            "what": "CLEAR ALL OF THE DEVICE"
+        }, {
+            "tag": "factory reset",
+            "act": function() {
+                main.command("FactoryReset");
+            },
+            "what": "FACTORY RESET OF THE DEVICE"
+        }, {
+            "tag": "USB unmount",
+            "act": function() {
+                main.command("unmountUsbDevice");
+            },
+            "what": "USB UNMOUNT"
+        }, {
+            "tag": "configuration save",
+            "act": function() {
+                main.command("saveConfiguration", {
+                    "name": "a.xml"
+                });
+            },
+            "what": "CONFIGURATION SAVE TO USB"
+        }, {
+            "tag": "configuration restore",
+            "act": function() {
+                main.command("restoreConfiguration", {
+                    "file": "a.xml"
+                });
+            },
+            "what": "CONFIGURATION RESTORE FROM USB"
+        }];
+    }
+
+    function test_writesRefusedWhileOffline(data) {
+        online();
+        reportAndWait([["0.0.2", "Control.on", "0"]]);
+        offline();
+        ignoreWarning(new RegExp("Commands: " + data.what + " not sent: not logged in to the supply"));
+        data.act();
+        compare(argumentsOf(alertSpy), [["notSent", "NOT CONNECTED: " + data.what + " NOT SENT", "warning"]]);
+        compare(queued().filter(function(p) {
+            return !p.startsWith("getItem");
+        }), []);
+        online();
+        wait(300);
+        compare(sent(), []);
+        compare(alertSpy.count, 0);
+    }
+
+    function test_successOnlyOnTheSupplysAnswer_data() {
         return [{
             "tag": "ClearAll",
             "command": "ClearAll",
-            "write": "setItem 0 0  Control.clearAll 1",
+            "writes": ["setItem 0 0  Control.clearAll 1"],
+            "answers": [["0.0", "Control.clearAll", "0"], ["0.0", "Status.eventCounter", "0"], ["0.0", "Status.errorCounter", "0"]],
+            "before": [["0.0", "Status.eventCounter", "2"], ["0.0", "Status.errorCounter", "1"]],
             "alert": ["success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok"]
         }, {
             "tag": "ClearAll of a channel's list",
@@ -142,64 +323,133 @@ TestCase {
                 "mode": "ClearAll",
                 "path": "0.0.2"
             },
-            "write": "setItem 0 0 2 Control.clearAll 1",
+            "writes": ["setItem 0 0 2 Control.clearAll 1"],
+            "answers": [["0.0.2", "Control.clearAll", "0"], ["0.0.2", "Status.errorCounter", "0"]],
+            "before": [["0.0.2", "Status.eventCounter", "0"], ["0.0.2", "Status.errorCounter", "1"]],
             "alert": ["success", "ALL EVENTS AND ERRORS HAVE BEEN CLEARED", "ok"]
         }, {
             "tag": "SetValuesReset",
             "command": "SetValuesReset",
-            "write": "setItem 0 0  Control.setValuesReset 1",
+            "writes": ["setItem 0 0  Control.setValuesReset 1"],
+            "answers": [["0.0", "Control.setValuesReset", "0"]],
+            "before": [],
             "alert": ["success", "RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET", "ok"]
+        }, {
+            "tag": "FactoryReset",
+            "command": "FactoryReset",
+            "writes": ["setItem 0 0  Control.factoryReset 1", "setItem    Control.factorySystemReset 1"],
+            "answers": [["0.0", "Control.factoryReset", "0"], ["", "Control.factorySystemReset", "0"]],
+            "before": [],
+            "progress": ["factoryReset", "RESET IN PROGRESS. PLEASE WAIT...", "error"],
+            "alert": ["factoryReset", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning"]
         }];
     }
 
-    function test_resetCommandsAlert(data) {
+    function test_successOnlyOnTheSupplysAnswer(data) {
+        online();
+        if (data.before.length > 0)
+            reportAndWait(data.before);
+
         main.command(data.command, data.params);
-        compare(sent(), [data.write]);
-        compare(argumentsOf(alertSpy), [data.alert]);
+        compare(waitForSent(data.writes.length), data.writes);
+        const progress = data.progress ? [data.progress] : [];
+        compare(argumentsOf(alertSpy), progress);
+        // Only the whole answer confirms.
+        reportAndWait(data.answers.slice(0, data.answers.length - 1));
+        compare(argumentsOf(alertSpy), progress);
+        reportAndWait(data.answers);
+        compare(argumentsOf(alertSpy), progress.concat([data.alert]));
     }
 
-    function test_factoryResetWarnsAgainLater() {
-        main.command("FactoryReset");
-        compare(sent(), ["setItem 0 0  Control.factoryReset 1", "setItem    Control.factorySystemReset 1"]);
-        compare(argumentsOf(alertSpy), [["success", "RESET IN PROGRESS. PLEASE WAIT...", "error"]]);
-        wait(9000);
-        compare(alertSpy.count, 1);
-        tryCompare(alertSpy, "count", 2, 2500);
-        compare(argumentsOf(alertSpy)[1], ["warning", "RESET SUCCESSFUL. NOW PLEASE SWITCH OFF/ON OR PUSH CONTROL RESET", "warning"]);
+    function test_notConfirmedWarns_data() {
+        return [{
+            "tag": "ClearAll",
+            "command": "ClearAll",
+            "timeout": 5000,
+            "alert": ["warning", "CLEAR ALL NOT CONFIRMED BY THE SUPPLY", "warning"]
+        }, {
+            "tag": "FactoryReset",
+            "command": "FactoryReset",
+            "timeout": 10000,
+            "alert": ["factoryReset", "FACTORY RESET NOT CONFIRMED BY THE SUPPLY", "warning"]
+        }, {
+            "tag": "USB drivers",
+            "command": "saveUsbDrivers",
+            "timeout": 5000,
+            "alert": ["warning", "USB DRIVER SAVE NOT CONFIRMED BY THE SUPPLY", "warning"]
+        }];
     }
 
-    function test_toggleActsOnTheSupplysState() {
-        // Unknown: asked for, and switched the other way once it is known.
-        main.command("lumaCommand", {
-            "mode": "toggle",
-            "path": "0.0.3_Control.on"
+    function test_notConfirmedWarns(data) {
+        online();
+        ignoreWarning(/not confirmed by the supply within/);
+        main.command(data.command);
+        const before = alertSpy.count;
+        wait(data.timeout - 1000);
+        compare(alertSpy.count, before);
+        tryCompare(alertSpy, "count", before + 1, 3000);
+        compare(argumentsOf(alertSpy)[before], data.alert);
+    }
+
+    function test_usbCommandAnsweredBySupply() {
+        online();
+        main.command("saveConfiguration", {
+            "name": "a.xml"
         });
-        compare(sent(), ["getItem 0 0 3 Control.on "]);
-        cache.addItem("0.0.3", "Control.on", "1", "", "1");
-        compare(sent(), ["getItem 0 0 3 Control.on ", "setItem 0 0 3 Control.on 0"]);
-        // A second tap before the answer does nothing; after it, it acts.
+        tryVerify(function() {
+            return frames.length === 1;
+        }, 3000);
+        compare(JSON.parse(frames[0]).c[0].c, "downloadFile");
+        compare(alertSpy.count, 0);
+        peer.sendTextMessage(JSON.stringify([{
+            "t": "response",
+            "c": [{
+                "e": "success",
+                "v": "Configuration saved"
+            }]
+        }]));
+        tryCompare(alertSpy, "count", 1, 3000);
+        compare(argumentsOf(alertSpy), [["success", "Configuration saved", "success"]]);
+        // The answer ends the wait: no warning follows.
+        wait(5500);
+        compare(alertSpy.count, 1);
+    }
+
+    // off, tap, tap before the answer: the supply ends off, and no press
+    // sends what the one before it sent.
+    function test_toggleFollowsTheLatestPress() {
+        online();
+        reportAndWait([["0.0.3", "Control.on", "0"]]);
         main.panelKeyReleased("ch_bt3");
-        compare(sent().length, 2);
-        cache.addItem("0.0.3", "Control.on", "0", "", "2");
+        verify(main.isSwitching("0.0.3", "Control.on"));
         main.panelKeyReleased("ch_bt3");
-        compare(sent()[2], "setItem 0 0 3 Control.on 1");
-        // Without an answer the next tap acts after half a second.
+        compare(waitForSent(2), ["setItem 0 0 3 Control.on 1", "setItem 0 0 3 Control.on 0"]);
+        // The answer to the first press does not end the second.
+        reportAndWait([["0.0.3", "Control.on", "1"]]);
+        verify(main.isSwitching("0.0.3", "Control.on"));
+        reportAndWait([["0.0.3", "Control.on", "0"]]);
+        verify(!main.isSwitching("0.0.3", "Control.on"));
+        // Confirmed: the next press acts on the supply's state.
         main.panelKeyReleased("ch_bt3");
-        compare(sent().length, 3);
-        wait(600);
-        main.panelKeyReleased("ch_bt3");
-        compare(sent()[3], "setItem 0 0 3 Control.on 1");
+        compare(waitForSent(3)[2], "setItem 0 0 3 Control.on 1");
+        compare(alertSpy.count, 0);
     }
 
     function test_toggleWithoutAnswerWarns() {
+        online();
+        reportAndWait([["0.0.2", "Control.on", "1"]]);
+        ignoreWarning(/Commands: OUTPUT OF CHANNEL 2 OFF not confirmed by the supply within 5000 ms/);
         main.command("lumaCommand", {
             "mode": "toggle",
-            "path": "0.0.2_Control.killEnable"
+            "path": "0.0.2_Control.on"
         });
-        tryCompare(alertSpy, "count", 1, 6000);
-        compare(argumentsOf(alertSpy), [["warning", "NOT SWITCHED: NO ANSWER FROM THE SUPPLY FOR 0.0.2 Control.killEnable", "warning"]]);
-        cache.addItem("0.0.2", "Control.killEnable", "0", "", "1");
-        compare(sent(), ["getItem 0 0 2 Control.killEnable "]);
+        verify(main.isSwitching("0.0.2", "Control.on"));
+        wait(4000);
+        compare(alertSpy.count, 0);
+        tryCompare(alertSpy, "count", 1, 3000);
+        compare(argumentsOf(alertSpy), [["notSwitched", "NOT SWITCHED: OUTPUT OF CHANNEL 2 OFF, NO ANSWER FROM THE SUPPLY", "warning"]]);
+        verify(!main.isSwitching("0.0.2", "Control.on"));
+        compare(sent(), ["setItem 0 0 2 Control.on 0"]);
     }
 
     function standbyConfiguration(minutes) {
@@ -249,14 +499,42 @@ TestCase {
     }
 
     function test_setConfigValueSendsOnlyWhatTheStoreTook(data) {
+        online();
         link.configurationReceived(standbyConfiguration("3"));
         if (data.warning)
             ignoreWarning(data.warning);
 
         main.setConfigValue(data.path, data.value);
         compare(main.getConfigValue("hardwareConfig/device@id=0-0/@displayStandby"), data.stored);
-        compare(sent(), data.sent);
+        compare(waitForSent(data.sent.length), data.sent);
+        compare(frames.filter(function(f) {
+            return JSON.parse(f).t === "setConfig";
+        }).length, data.sent.length);
         compare(alertSpy.count, 0);
+        main.cancelDelay(main.displayTimer);
+    }
+
+    // Changed while offline: refused, the store and its file as the supply
+    // sent them, and the rows told to show that again.
+    function test_setConfigValueRefusedWhileOffline() {
+        online();
+        link.configurationReceived(standbyConfiguration("3"));
+        verify(main.setConfigValue("hardwareConfig/device@id=0-0/@displayStandby", "4"));
+        const file = createTemporaryQmlObject("import cppComponents.config 1.0; Config {}", testCase);
+        verify(file.loadConfiguration());
+        compare(file.getProperty("hardwareConfig/device@id=0-0/@displayStandby"), "4");
+        offline();
+        configSpy.clear();
+        ignoreWarning(/Commands: SETTING DISPLAY STANDBY not sent: not logged in to the supply/);
+        verify(!main.setConfigValue("hardwareConfig/device@id=0-0/@displayStandby", "9"));
+        compare(main.getConfigValue("hardwareConfig/device@id=0-0/@displayStandby"), "4");
+        verify(file.loadConfiguration());
+        compare(file.getProperty("hardwareConfig/device@id=0-0/@displayStandby"), "4");
+        compare(configSpy.count, 1);
+        compare(argumentsOf(alertSpy), [["notSent", "NOT CONNECTED: SETTING DISPLAY STANDBY NOT SENT", "warning"]]);
+        online();
+        wait(300);
+        compare(sent(), []);
         main.cancelDelay(main.displayTimer);
     }
 
@@ -349,7 +627,6 @@ TestCase {
 
     function test_configFilesList() {
         const before = main.command("getConfigFilesList");
-        compare(sent(), []);
         link.usbFileListChanged(["a.xml", "notes.txt", "b.xml.bak", "c.XML"]);
         compare(main.configFilesOnUsb, ["a.xml", "b.xml.bak"]);
         compare(main.command("getConfigFilesList"), ["a.xml", "b.xml.bak"]);
@@ -372,18 +649,55 @@ TestCase {
     }
 
     function test_everythingReadAgainAfterLogin() {
-        cache.addItem("0.0.1", "Status.voltageMeasure", "5", "V", "1");
-        cache.addItem("", "Setup.cycleTime", "250", "ms", "1");
-        cache.markStale();
+        online();
+        reportAndWait([["0.0.1", "Status.voltageMeasure", "5"], ["", "Setup.cycleTime", "250"]]);
+        offline();
         cache.getItem("5.0.2", "Status.on");
-        compare(sent(), ["getItem 5 0 2 Status.on "]);
+        compare(queued(), ["getItem 5 0 2 Status.on "]);
         main.queueRefresh();
-        const requests = sent();
+        const requests = queued();
         // Once each, whatever the queue asks for already.
         for (const request of ["getItem 0 0 1 Status.voltageMeasure ", "getItem    Setup.cycleTime ", "getItem 5 0 2 Status.on "]) compare(requests.filter(function(r) {
             return r === request;
         }).length, 1, request)
         compare(requests.length, new Set(requests).size);
+    }
+
+    // Many values: read again in requests of a bounded size, after the
+    // start batch, which also sets the cycle time the screen asked for.
+    function test_rereadInBoundedRequests() {
+        online();
+        const items = [];
+        for (let i = 0; i < 450; ++i) items.push(["7.0.1", "Status.reread" + i, "1"])
+        reportAndWait(items);
+        main.command("ChangeCycleTime", {
+            "cycleTime": 50
+        });
+        compare(waitForSent(1), ["setItem    Setup.cycleTime 50"]);
+        offline();
+        main.command("ChangeCycleTime", {
+            "cycleTime": 60
+        });
+        compare(alertSpy.count, 0);
+        frames = [];
+        link.changeComState("connecting");
+        tryCompare(link, "comState", "connected", 5000);
+        tryVerify(function() {
+            return sent().filter(function(p) {
+                return p.includes("Status.reread");
+            }).length === 450;
+        }, 3000);
+        const requests = frames.map(function(f) {
+            return JSON.parse(f);
+        }).filter(function(e) {
+            return e.t === "request";
+        });
+        compare(requests[0].c[0].p.i, "Setup.cycleTime");
+        compare(requests[0].c[0].p.v, 60);
+        for (const request of requests) verify(request.c.length <= main.refreshRequestSize, request.c.length)
+        main.command("ChangeCycleTime", {
+            "cycleTime": main.cycleTime
+        });
     }
 
     function test_statusChangesReachSubscribers() {
@@ -412,10 +726,48 @@ TestCase {
     }
 
     SignalSpy {
+        id: configSpy
+
+        target: main
+        signalName: "configChanged"
+    }
+
+    SignalSpy {
         id: stateSpy
 
         target: main
         signalName: "stateUpdated"
+    }
+
+    // The supply: answers every login, and keeps the link from falling silent.
+    WebSocketServer {
+        id: server
+
+        host: "127.0.0.1"
+        listen: true
+        onClientConnected: {
+            testCase.peer = webSocket;
+            webSocket.onTextMessageReceived.connect(function(message) {
+                if (JSON.parse(message).t === "login")
+                    webSocket.sendTextMessage(JSON.stringify({
+                    "t": "response",
+                    "i": "T1"
+                }));
+                else
+                    testCase.frames.push(message);
+            });
+        }
+    }
+
+    Timer {
+        interval: 1000
+        repeat: true
+        running: true
+        onTriggered: {
+            if (testCase.peer !== null && testCase.peer.status === WebSocket.Open)
+                testCase.peer.sendTextMessage("[]");
+
+        }
     }
 
 }

@@ -1,19 +1,28 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures"
 import "fixtures/children.js" as Children
 import "fixtures/softkeys.js" as SoftKeys
 import "fixtures/views.js" as Views
 
 // The settings menus inside the real root screen, with the real menu model,
-// cache and configuration store. The link is down, so what would be sent to
-// the supply piles up in its queue, where the tests read it.
+// cache and configuration store. The link is logged in to the test's
+// supply, which records what it receives.
 TestCase {
     id: testCase
 
     property var view: null
     property var cache: null
     property var link: null
+    property var commands: null
     property var config: null
+
+    // Logged in to the test's supply; no switch of an earlier case pending.
+    function goOnline() {
+        commands.cancelAll();
+        supply.online();
+        tryVerify(supply.isOnline, 5000);
+    }
 
     function initTestCase() {
         Views.waitForStart(testCase, main);
@@ -22,6 +31,8 @@ TestCase {
         main.numberOfChannels = 2;
         cache = Children.find(main, "addItem");
         link = Children.find(main, "appendQueue");
+        supply.link = link;
+        commands = Children.find(main, "confirmedWrites");
         config = Children.find(main, "getNumberOfChildren");
         verify(cache !== null && link !== null && config !== null);
         // Each retry of the link reports it disconnected, which turns every
@@ -38,7 +49,7 @@ TestCase {
     }
 
     function init() {
-        main.connected = true;
+        goOnline();
         main.setSelectedChannel("0.0.1");
         main.setObjectState("wh1", "");
         main.setObjectState("keyboard", "");
@@ -64,7 +75,7 @@ TestCase {
         main.changeView("Menu", params);
         view = currentView();
         compare(main.currentView, "Menu");
-        link.queue = [];
+        supply.packets = [];
     }
 
     function list() {
@@ -111,7 +122,9 @@ TestCase {
     }
 
     function sent(command) {
-        return link.queue.filter(function(packet) {
+        // What the supply received by now.
+        wait(150);
+        return supply.packets.filter(function(packet) {
             return packet.c === command;
         }).map(function(packet) {
             return [packet.p.p.l, packet.p.p.a, packet.p.p.c, packet.p.i, packet.p.v, packet.p.u].join(" ").trim();
@@ -220,10 +233,10 @@ TestCase {
         key("return");
         compare(view.mode, "select");
         compare(currentView(), view);
-        compare(link.queue, []);
+        compare(sent("setItem"), []);
         mouseDoubleClickSequence(list().currentItem, 20, 17);
         compare(view.mode, "select");
-        compare(link.queue, []);
+        compare(sent("setItem"), []);
     }
 
     function test_desktopKeys() {
@@ -438,7 +451,7 @@ TestCase {
         compare(sent("setItem")[1], "0 0 1 Control.voltageSet 450 V");
         // The new value is asked for half a second later.
         cache.addItem("0.0.1", "Control.voltageSet", "20.5", "V", "2");
-        link.queue = [];
+        supply.packets = [];
         tryVerify(function() {
             return sent("getItem").includes("0 0 1 Control.voltageSet");
         }, 1500);
@@ -455,7 +468,7 @@ TestCase {
         compare(sent("setItem"), ["0 0 1 Setup.delayedTripTime 6 s"]);
         cache.addItem("0.0.1", "Setup.delayedTripTime", "6", "s", "2");
         main.command("openHomescreen");
-        link.queue = [];
+        supply.packets = [];
         tryVerify(function() {
             return sent("getItem").includes("0 0 1 Setup.delayedTripTime");
         }, 1500);
@@ -952,4 +965,9 @@ TestCase {
     when: windowShown
     width: 480
     height: 272
+
+    FakeSupply {
+        id: supply
+    }
+
 }

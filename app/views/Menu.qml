@@ -302,7 +302,7 @@ Item {
     // The request for the new value captures all it needs, the root
     // included: the view may be gone by then, and names are no longer
     // looked up through it. A write to all channels is read back from each
-    // channel there is.
+    // channel there is. True when the write went out.
     function writeDeviceItem(path, item, value, unit) {
         const root = main;
         const paths = [path];
@@ -310,10 +310,13 @@ Item {
             paths.length = 0;
             for (let i = 0; i < root.numberOfChannels; ++i) paths.push("0.0." + i)
         }
-        root.setItemValue(path, item, value, unit);
+        if (!root.setItemValue(path, item, value, unit))
+            return false;
+
         root.delay(function() {
             for (const channel of paths) root.triggerValueUpdate(channel, item)
         }, 500);
+        return true;
     }
 
     // A refusal keeps the edit, to be corrected; the wheel shows it.
@@ -350,16 +353,23 @@ Item {
             });
             row.updateValue(name);
         }
+        // A write the supply cannot get is refused where it was made (the
+        // controller's alert names it) and the edit stays open.
+        let sent = true;
         switch (entry._dataSource) {
         case "config":
-            main.setConfigValue(row.itemID, row.itemValue);
+            sent = main.setConfigValue(row.itemID, row.itemValue);
             break;
         case "LUMA":
-            writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit);
+            sent = writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit);
             break;
         case "remoteConfig":
             main.setRemoteConfig(row.itemID, row.itemValue);
             break;
+        }
+        if (!sent) {
+            flashEdit("error");
+            return ;
         }
         flashEdit("ok");
         if (!autoApply) {

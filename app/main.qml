@@ -294,6 +294,10 @@ Item {
         return cache.getItem(path, item, true);
     }
 
+    function getCurrentItemValues(path, item) {
+        return cache.currentHistory(path, item);
+    }
+
     function getItemsByPath(path, itemType, value, latestOnly) {
         return cache.getItemsByPath(path, itemType, value, latestOnly);
     }

@@ -158,10 +158,12 @@ Item {
     function initFromCache() {
         const now = Date.now();
         for (const type of ["voltage", "current"]) {
-            if (!main.isItemCurrent(cID, items[type]))
+            // Only what the supply sent since the link last came back: a
+            // stored stretch before an outage would be joined across it.
+            const records = main.getCurrentItemValues(cID, items[type]);
+            if (records.length === 0)
                 continue;
 
-            const records = main.getItemValues(cID, items[type]);
             const newest = Number(records[records.length - 1][0]);
             for (const record of records) {
                 const time = Number(record[0]);

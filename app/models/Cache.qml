@@ -25,6 +25,9 @@ QtObject {
     property var stale: Object.create(null)
     // Key -> total length of the values its history holds.
     property var historyLengths: Object.create(null)
+    // Key -> the first record after the last outage: older ones belong to
+    // a stretch the link did not see the end of.
+    property var firstCurrent: Object.create(null)
     // Refused names are logged at most once a minute.
     property int refusedSinceLog: 0
     property Timer refusalLogPause
@@ -67,6 +70,7 @@ QtObject {
             waitList.splice(index, 1);
 
         delete waiting[key];
+        const wasStale = key in stale;
         delete stale[key];
         if (items === undefined) {
             items = Object.create(null);
@@ -79,7 +83,11 @@ QtObject {
         }
         const lengths = historyLengths;
         let length = (lengths[key] || 0) + String(value).length;
-        entries.push([time, value, unit]);
+        const record = [time, value, unit];
+        entries.push(record);
+        if (wasStale)
+            firstCurrent[key] = record;
+
         // Long values make a history costly: it also keeps to a total
         // length of values, the newest always kept.
         const maxSize = maxItemCacheSize;
@@ -107,6 +115,17 @@ QtObject {
 
         triggerRequest(path, item);
         return history === true ? [["", "", ""]] : ["", "", ""];
+    }
+
+    // The history since the value last became current, oldest first; empty
+    // while it is not current.
+    function currentHistory(path, item) {
+        if (!isCurrent(path, item))
+            return [];
+
+        const entries = itemCache[path][item];
+        const first = entries.indexOf(firstCurrent[keyOf(path, item)]);
+        return entries.slice(first === -1 ? 0 : first);
     }
 
     function triggerRequest(path, item) {

@@ -174,6 +174,10 @@ TestCase {
         verify(cache.isCurrent("0.0.1", "Control.on"));
         cache.addItem("0.0.2", "Status.on", "0", "", "2");
         compare(cache.refreshList(), [["", "Setup.cycleTime"]]);
+        // The current history starts after the outage; none while stale.
+        compare(cache.currentHistory("0.0.1", "Control.on"), [["2", "0", ""]]);
+        compare(cache.currentHistory("", "Setup.cycleTime"), []);
+        compare(cache.getItem("0.0.1", "Control.on", true).length, 2);
     }
 
     // Pairs whose joined names are alike stay apart in every table: one

@@ -283,6 +283,20 @@ TestCase {
         compare(series(chart, "current").count, 0);
     }
 
+    // Stored values from before an outage are not joined to the ones the
+    // supply sent since; a quantity not sent again is not drawn at all.
+    function test_storedOutageIsNotJoined() {
+        const chart = makeChart();
+        chart.started = true;
+        for (let i = 0; i < 3; ++i) cache.addItem("3.0.2", "Status.voltageMeasure", String(10 + i), "V", String(2000 + i * 0.5))
+        cache.addItem("3.0.2", "Status.currentMeasure", "1", "mA", "2000");
+        cache.markStale();
+        for (let i = 0; i < 2; ++i) cache.addItem("3.0.2", "Status.voltageMeasure", String(30 + i), "V", String(2010 + i * 0.5))
+        chart.cID = "3.0.2";
+        near(ys(chart, "voltage"), [30, 31]);
+        compare(series(chart, "current").count, 0);
+    }
+
     name: "Chart"
 
     Component {

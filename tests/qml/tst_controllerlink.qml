@@ -308,6 +308,27 @@ TestCase {
         compare(alertSpy.count, 0);
     }
 
+    // A socket gone before the link has seen it go, so it still counts
+    // itself logged in: the write that does not go out is refused like an
+    // offline one.
+    function test_writeTheLinkDoesNotTakeIsRefused() {
+        online();
+        const socket = Children.find(link, "sendTextMessage");
+        verify(socket !== null);
+        socket.active = false;
+        link.comState = "connected";
+        ignoreWarning(/Commands: VOLTAGE SET OF CHANNEL 0 not sent: the link did not take it/);
+        verify(!main.setItemValue("0.0.0", "Control.voltageSet", "1500", "V"));
+        compare(argumentsOf(alertSpy), [["notSent", "LINK FAILED: VOLTAGE SET OF CHANNEL 0 NOT SENT", "warning"]]);
+        compare(queued().filter(function(p) {
+            return p.startsWith("setItem");
+        }), []);
+        offline();
+        online();
+        wait(300);
+        compare(sent(), []);
+    }
+
     function test_successOnlyOnTheSupplysAnswer_data() {
         return [{
             "tag": "ClearAll",

@@ -10,6 +10,12 @@ TestCase {
         Views.waitForStart(testCase, main);
     }
 
+    // The root screen outlives the cases and keeps updating as it closes.
+    function cleanupTestCase() {
+        stateSpy.target = null;
+        viewSpy.target = null;
+    }
+
     function test_checkIdentifier_data() {
         return [{
             "tag": "channel item, own channel",

@@ -983,18 +983,31 @@ TestCase {
         compare(row.min, 1);
         compare(row.max, 500);
         cache.addItem("0.0.0", "Status.voltageRampspeedMax", "300", "V", "2");
+        compare(row.max, 300);
         row.updateValue("20", "mV");
         compare(row.max, 300000);
-        // Rates convert by their quantity.
+        // Rates convert by their quantity (a row of its own: a rate limit
+        // against a row in volts is no unit pair a supply sends).
+        row.destroy();
+        wait(0);
         cache.addItem("0.0.0", "Status.voltageRampspeedMax", "2", "kV/s", "3");
-        row.updateValue("20", "V/s");
-        compare(row.max, 2000);
-        row.updateValue("20", "mV/s");
-        compare(row.max, 2e+06);
-        cache.addItem("0.0.0", "Status.voltageRampspeedMax", "oops", "V", "4");
+        cache.addItem("0.0.0", "Control.voltageRampspeedUp", "20", "V/s", "3");
+        const rate = makeRow({
+            "_action": "edit",
+            "_inputType": "numeric",
+            "_dataSource": "LUMA",
+            "_itemID": "Control.voltageRampspeedUp",
+            "_maxFromLuma": "Status.voltageRampspeedMax",
+            "_min": 1
+        });
+        compare(rate.max, 2000);
+        cache.addItem("0.0.0", "Control.voltageRampspeedUp", "20000", "mV/s", "3");
+        compare(rate.itemUnit, "mV/s");
+        compare(rate.max, 2e+06);
+        // An unreadable limit keeps the last one.
         ignoreWarning(/ignoring the limit Status.voltageRampspeedMax = oops/);
-        row.setMinMax();
-        compare(row.max, 2e+06);
+        cache.addItem("0.0.0", "Status.voltageRampspeedMax", "oops", "V/s", "4");
+        compare(rate.max, 2e+06);
         main.numberOfChannels = -1;
     }
 
@@ -1196,6 +1209,7 @@ TestCase {
         });
         compare(main.data.length, timers);
         row.destroy();
+        wait(0);
         wait(1200);
         cache.addItem("0.0.1", "Control.voltageSet", "1", "V", "9");
     }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import "fixtures"
 import "fixtures/children.js" as Children
 import "fixtures/softkeys.js" as SoftKeys
 import "fixtures/views.js" as Views
@@ -204,6 +205,10 @@ TestCase {
 
     // Pressing the wheel does nothing here (RUN/STOP is the soft key's).
     function test_wheelPressDoesNothing() {
+        // Logged in: behind the veil the panel's keys do nothing anyway.
+        supply.link = link;
+        supply.online();
+        tryVerify(supply.isOnline, 5000);
         open();
         verify(osci().getRunState());
         const mode = view.mode;
@@ -214,6 +219,7 @@ TestCase {
         pressWheel();
         compare(view.selectedChannel, 0);
         compare(keyTexts(), ["CH0", "CH1", "CH2", "CH3"]);
+        supply.offline();
     }
 
     function test_wheelLock() {
@@ -375,4 +381,9 @@ TestCase {
     }
 
     name: "Oscilloscope"
+
+    FakeSupply {
+        id: supply
+    }
+
 }

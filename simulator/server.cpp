@@ -214,8 +214,8 @@ void Server::login(QWebSocket *socket, const QJsonObject &envelope)
 bool Server::isSwitchingWrite(const QJsonValue &packet)
 {
     const QJsonObject object = packet.toObject();
-    const QString item =
-            object.value(QStringLiteral("p")).toObject().value(QStringLiteral("i")).toString();
+    const QString item
+            = object.value(QStringLiteral("p")).toObject().value(QStringLiteral("i")).toString();
     return object.value(QStringLiteral("c")).toString() == QLatin1String("setItem")
             && (item == QLatin1String("Control.on") || item == QLatin1String("Control.emergency"));
 }

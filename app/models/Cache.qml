@@ -32,10 +32,6 @@ QtObject {
     property int refusedSinceLog: 0
     property Timer refusalLogPause
 
-    refusalLogPause: Timer {
-        interval: 60000
-    }
-
     signal updated(string identifier)
     // Before updated, for whoever needs the pair itself.
     signal itemStored(string path, string item)
@@ -222,6 +218,10 @@ QtObject {
 
         delete waiting[key];
         return true;
+    }
+
+    refusalLogPause: Timer {
+        interval: 60000
     }
 
 }

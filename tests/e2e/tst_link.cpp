@@ -211,8 +211,9 @@ void tst_Link::writesMadeOfflineNeverReachTheSupply()
     QVERIFY(supply.start(port));
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
     Panel::run(2000);
-    QCOMPARE(supply.writes().filter(QRegularExpression("Control\\.(voltageSet|clearAll|emergency)")),
-             QStringList());
+    QCOMPARE(
+            supply.writes().filter(QRegularExpression("Control\\.(voltageSet|clearAll|emergency)")),
+            QStringList());
     QVERIFY(!alerts(raised).join('\n').contains("CLEARED"));
 
     // The same value applied while logged in goes out.
@@ -228,16 +229,16 @@ void tst_Link::clearAllAlertsOnlyOnTheSupplysAnswer()
     Panel panel(supply.port());
     QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
                               QStringLiteral("Channellist"), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(
-            panel.call("isItemCurrent", { "0.0", "Status.errorCounter" }).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.call("isItemCurrent", { "0.0", "Status.errorCounter" }).toBool(),
+                             5000);
     QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
     panel.call("panelKeyReleased", { "bb_bt4" });
     // Sent, and not yet answered: the answer needs the event loop.
     QCOMPARE(alerts(raised), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(supply.writes().contains("0 0  Control.clearAll 1"), 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(
-            alerts(raised),
-            QStringList({ "success|ALL EVENTS AND ERRORS HAVE BEEN CLEARED|ok" }), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised),
+                              QStringList({ "success|ALL EVENTS AND ERRORS HAVE BEEN CLEARED|ok" }),
+                              5000);
     // By then the supply has answered and its counters read cleared.
     QCOMPARE(value(panel, "0.0", "Status.errorCounter"), QStringLiteral("0"));
     QCOMPARE(value(panel, "0.0", "Status.eventCounter"), QStringLiteral("0"));
@@ -303,7 +304,8 @@ void tst_Link::unansweredToggleWarns()
                               10000);
     // Switched from the channel's own view, by its running-state box.
     panel.call("setSelectedChannel",
-               { QVariantMap({ { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
+               { QVariantMap(
+                       { { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
     panel.command("selectChannel");
     QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"),
                               3000);

@@ -364,8 +364,8 @@ void tst_PanelDevice::outageLocksKeysBlinksLedsAndRunsTheFan()
                               QStringLiteral("Channellist"), 10000);
     // The first feed asks for the temperature; the next has it.
     panel.call("feedFan");
-    QTRY_VERIFY_WITH_TIMEOUT(
-            panel.call("isItemCurrent", { "0.0", "Status.temperature" }).toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.call("isItemCurrent", { "0.0", "Status.temperature" }).toBool(),
+                             5000);
     QTRY_COMPARE_WITH_TIMEOUT(led("LED_OK0_GREEN"), QStringLiteral("1"), 3000);
     // Fed from live values once the nominal ones have arrived too: a cool
     // supply without load switches the fan off, a warm one slows it.
@@ -392,8 +392,8 @@ void tst_PanelDevice::outageLocksKeysBlinksLedsAndRunsTheFan()
     QCOMPARE(panel.property("currentView").toString(), QStringLiteral("Channellist"));
 
     // Every LED of a channel blinks, together.
-    const QStringList names = { "LED_HV0_YELLOW", "LED_OK0_GREEN", "LED_POL0_POS_NEG",
-                                "LED_OK3_GREEN" };
+    const QStringList names
+            = { "LED_HV0_YELLOW", "LED_OK0_GREEN", "LED_POL0_POS_NEG", "LED_OK3_GREEN" };
     QSet<QString> patterns;
     for (int i = 0; i < 12; ++i) {
         QStringList states;

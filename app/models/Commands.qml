@@ -10,8 +10,9 @@ QtObject {
 
     property var link
     property var cache
-    // The push cycle the current screen needs; set again after every login.
-    property int cycleTime: 250
+    // The push cycle the current screen needs, from the panel's default
+    // on; set again after every login.
+    property int cycleTime: main.cycleTime
     readonly property int confirmTimeout: 5000
     readonly property int factoryResetTimeout: 10000
     // keyOf(path, item) -> {path, item, target, timer}: a toggle sent and

@@ -301,20 +301,15 @@ Item {
 
     // The request for the new value captures all it needs, the root
     // included: the view may be gone by then, and names are no longer
-    // looked up through it. A write to all channels is read back from each
-    // channel there is. True when the write went out.
-    function writeDeviceItem(path, item, value, unit) {
+    // looked up through it. The value is read back at readPaths (each
+    // channel there is, for a write to all). True when the write went out.
+    function writeDeviceItem(path, item, value, unit, readPaths) {
         const root = main;
-        const paths = [path];
-        if (path === "0.0.*") {
-            paths.length = 0;
-            for (let i = 0; i < root.numberOfChannels; ++i) paths.push("0.0." + i)
-        }
         if (!root.setItemValue(path, item, value, unit))
             return false;
 
         root.delay(function() {
-            for (const channel of paths) root.triggerValueUpdate(channel, item)
+            for (const channel of readPaths) root.triggerValueUpdate(channel, item)
         }, 500);
         return true;
     }
@@ -361,7 +356,7 @@ Item {
             sent = main.setConfigValue(row.itemID, row.itemValue);
             break;
         case "LUMA":
-            sent = writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit);
+            sent = writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit, row.allChannels ? row.channelPaths() : [row.cID]);
             break;
         case "remoteConfig":
             main.setRemoteConfig(row.itemID, row.itemValue);

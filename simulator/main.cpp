@@ -62,6 +62,9 @@ int main(int argc, char *argv[])
               "Carry out and answer switching writes (Control.on, Control.emergency) this much "
               "later, as a loaded supply does (0 = at once).",
               "ms", "0" },
+            { "clamp",
+              "Take a set value, limit or ramp outside its range as the nearest limit instead of "
+              "refusing it, as some supplies do." },
     });
     parser.process(app);
 
@@ -96,6 +99,7 @@ int main(int argc, char *argv[])
 
     ConfigStore config(channels, standby);
     Supply supply(channels, seed, cycle, &config);
+    supply.setClampToRange(parser.isSet("clamp"));
     UsbStick usb(&supply);
     Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
     server.setGarbageInterval(garbage);

@@ -426,15 +426,15 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
         // A negative channel also takes its set value with the output's sign.
         if (number < 0 && m_channels.at(channel).polarity == QLatin1String("n"))
             number = -number;
-        error = checkRange(item, number, 0, m_items.number(path, "Status.voltageLimit"), unit);
+        error = limit(item, &number, 0, m_items.number(path, "Status.voltageLimit"), unit);
     } else if (item == QLatin1String("Control.currentSet")) {
-        error = checkRange(item, number, 0, m_items.number(path, "Status.currentLimit"), unit);
+        error = limit(item, &number, 0, m_items.number(path, "Status.currentLimit"), unit);
     } else if (item.startsWith(QLatin1String("Control.voltageRampspeed"))) {
-        error = checkRange(item, number, m_items.number(path, "Status.voltageRampspeedMin"),
-                           m_items.number(path, "Status.voltageRampspeedMax"), unit);
+        error = limit(item, &number, m_items.number(path, "Status.voltageRampspeedMin"),
+                      m_items.number(path, "Status.voltageRampspeedMax"), unit);
     } else if (item.startsWith(QLatin1String("Control.currentRampspeed"))) {
-        error = checkRange(item, number, m_items.number(path, "Status.currentRampspeedMin"),
-                           m_items.number(path, "Status.currentRampspeedMax"), unit);
+        error = limit(item, &number, m_items.number(path, "Status.currentRampspeedMin"),
+                      m_items.number(path, "Status.currentRampspeedMax"), unit);
     } else if (item == QLatin1String("Setup.delayedTripAction")) {
         if (number != 0 && number != 1 && number != 2 && number != 4)
             error = QStringLiteral("%1: only 0, 1, 2 or 4 allowed").arg(item);
@@ -458,6 +458,15 @@ QString Supply::writeChannel(int channel, const QString &item, double number)
         m_items.set(path, "Control.on", "0");
         c.ramp = 0;
     }
+    return {};
+}
+
+QString Supply::limit(const QString &item, double *number, double min, double max,
+                      const QString &unit) const
+{
+    if (!m_clampToRange)
+        return checkRange(item, *number, min, max, unit);
+    *number = std::clamp(*number, min, max);
     return {};
 }
 

@@ -28,6 +28,9 @@ public:
     QByteArray configuration() const { return m_config->xml(); }
     bool replaceConfiguration(const QByteArray &xml, QString *error);
     void setConnectedClients(int count);
+    // As some supplies do: a value outside its range is taken as the
+    // nearest limit instead of being refused.
+    void setClampToRange(bool clamp) { m_clampToRange = clamp; }
 
     // Advances the physics to now.
     void advance();
@@ -56,6 +59,8 @@ private:
     Channel configuredChannel(const ConfigStore &config, int channel) const;
     void updateLimits(int channel);
     QString writeChannel(int channel, const QString &item, double number);
+    QString limit(const QString &item, double *number, double min, double max,
+                  const QString &unit) const;
     QString writeCommand(const ItemKey &key);
     void clearFlags(int channel);
     void raiseFlag(int channel, const QString &item);
@@ -71,6 +76,7 @@ private:
     DetectedHardware m_detected;
     QRandomGenerator m_random;
     qint64 m_clockOffsetMs = 0;
+    bool m_clampToRange = false;
     double m_temperature = 30;
     QTimer m_timer;
     QElapsedTimer m_elapsed;

@@ -231,6 +231,8 @@ private slots:
     void getItem();
     void items_data();
     void items();
+    void clampedToRange_data();
+    void clampedToRange();
     void rampsToSetValue();
     void constantCurrentAndTrip_data();
     void constantCurrentAndTrip();
@@ -656,6 +658,64 @@ void tst_Simulator::items()
              qPrintable(d.value("v").toString()));
     QCOMPARE(d.value("u").toString(), expectedUnit);
     QCOMPARE(client.errors(from).size(), accepted ? 0 : 1);
+}
+
+void tst_Simulator::clampedToRange_data()
+{
+    // A set on channel 0, then what a clamping supply reports: the nearest
+    // limit in the item's unit, or the value itself when it is in range.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("voltage above the limit") << "Control.voltageSet"
+                                             << "7000"
+                                             << "V"
+                                             << "6000";
+    QTest::newRow("voltage above, in kV") << "Control.voltageSet"
+                                          << "6.5"
+                                          << "kV"
+                                          << "6000";
+    QTest::newRow("voltage below zero") << "Control.voltageSet"
+                                        << "-10"
+                                        << "V"
+                                        << "0";
+    QTest::newRow("voltage in range") << "Control.voltageSet"
+                                      << "1234"
+                                      << "V"
+                                      << "1234";
+    QTest::newRow("current above the limit") << "Control.currentSet"
+                                             << "9"
+                                             << "mA"
+                                             << "4";
+    QTest::newRow("ramp above its maximum") << "Control.voltageRampspeedUp"
+                                            << "5000"
+                                            << "V/s"
+                                            << "1200";
+    QTest::newRow("ramp below its minimum") << "Control.currentRampspeedDown"
+                                            << "0.0001"
+                                            << "mA/s"
+                                            << "0.001";
+}
+
+void tst_Simulator::clampedToRange()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, unit);
+    QFETCH(QString, expected);
+    Simulator sim;
+    sim.supply.setClampToRange(true);
+    Client client;
+    QVERIFY(client.open(sim.server.port()));
+    const QString ticket = client.login();
+    const int from = client.messages.size();
+    const QVector<Packet> answer
+            = client.exchange(ticket, { item("setItem", "0", "0", "0", name, value, unit) });
+    QCOMPARE(answer.size(), 1);
+    QCOMPARE(answer.first().body.value("e").toString(), QString("itemUpdated"));
+    QCOMPARE(answer.first().body.value("d").toObject().value("v").toString(), expected);
+    QCOMPARE(client.errors(from).size(), 0);
 }
 
 void tst_Simulator::rampsToSetValue()

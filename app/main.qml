@@ -274,6 +274,12 @@ Item {
         return commands.isSwitching(path, item);
     }
 
+    // A toggle the supply did not answer: the switch may be either way
+    // until the supply reports it again.
+    function isSwitchStateUnknown(path, item) {
+        return commands.isStateUnknown(path, item);
+    }
+
     // Full for a value read since the link came back, dimmed for a last
     // known one.
     function itemOpacity(path, item) {
@@ -344,6 +350,7 @@ Item {
             return ;
 
         if (!connected) {
+            commands.linkLost();
             cache.markStale();
             stateUpdated("usbRemoteStatus");
             stateUpdated("usbAuxStatus");
@@ -651,6 +658,9 @@ Item {
         onError: {
             main.reportError(type, message);
             commands.supplyAnswered(type);
+            if (type === "error")
+                commands.supplyError(message);
+
         }
         onConfigurationReceived: main.receiveConfiguration(xml)
         onUsbFileListChanged: main.updateConfigFilesList(fileList)

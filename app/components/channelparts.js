@@ -25,6 +25,13 @@ function showStatus() {
         chStatusText.opacity = 1;
         return;
     }
+    // Not answered: the last reported state may no longer hold.
+    if (main.isSwitchStateUnknown(cID, "Control.on")) {
+        chStatusText.text = "\u2014";
+        chStatus.state = "";
+        chStatusText.opacity = 1;
+        return;
+    }
     const running = value("Status.runningState");
     // Read always: the switch acts on it whatever the running state.
     const on = value("Control.on");

@@ -54,6 +54,12 @@ void SupplyProcess::stop()
     }
 }
 
+void SupplyProcess::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
 void SupplyProcess::pause()
 {
     if (m_process.state() == QProcess::Running)

@@ -16,6 +16,8 @@ public:
     // Starts on the given port (0: a free one) and waits until it listens.
     bool start(quint16 port = 0);
     void stop();
+    // Ends at once, as a power cut does: frames not yet read are lost.
+    void kill();
     void pause();
     void resume();
     quint16 port() const { return m_port; }

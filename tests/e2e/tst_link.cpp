@@ -26,7 +26,12 @@ private slots:
     void writesMadeOfflineNeverReachTheSupply();
     void clearAllAlertsOnlyOnTheSupplysAnswer();
     void togglesFollowTheLatestPressOnASlowSupply();
-    void unansweredToggleWarns();
+    void unansweredToggleLeavesTheStateUnknown_data();
+    void unansweredToggleLeavesTheStateUnknown();
+    void setValueOutOfRange_data();
+    void setValueOutOfRange();
+    void writeToASilentSupplyWarns();
+    void lostResetNeverSucceeds();
     void settingChangedOfflineIsRefused();
     void supplyRestartKeepsCache();
     void silentSupplyIsReopened();
@@ -293,8 +298,19 @@ void tst_Link::togglesFollowTheLatestPressOnASlowSupply()
     QCOMPARE(alerts(raised), QStringList());
 }
 
-void tst_Link::unansweredToggleWarns()
+void tst_Link::unansweredToggleLeavesTheStateUnknown_data()
 {
+    QTest::addColumn<bool>("channelView");
+    QTest::newRow("list row") << false;
+    QTest::newRow("channel view") << true;
+}
+
+// The supply switches 8 s late: from the warning on, the box shows that the
+// state is not known, a press asks for it and writes nothing, and the late
+// switch ends it. No value is ever sent twice.
+void tst_Link::unansweredToggleLeavesTheStateUnknown()
+{
+    QFETCH(bool, channelView);
     SupplyProcess supply({ QStringLiteral("--switch-delay"), QStringLiteral("8000") });
     QVERIFY(supply.start());
     Panel panel(supply.port());
@@ -302,31 +318,189 @@ void tst_Link::unansweredToggleWarns()
                               QStringLiteral("Channellist"), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText", "0.0.1")), QStringLiteral("OFF"),
                               10000);
-    // Switched from the channel's own view, by its running-state box.
-    panel.call("setSelectedChannel",
-               { QVariantMap(
-                       { { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
-    panel.command("selectChannel");
-    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(), QStringLiteral("Channel"),
-                              3000);
-    QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText")), QStringLiteral("OFF"), 3000);
+    QString row = QStringLiteral("0.0.1");
+    if (channelView) {
+        // Switched from the channel's own view, by its running-state box.
+        panel.call(
+                "setSelectedChannel",
+                { QVariantMap(
+                        { { "cID", "0.0.1" }, { "chIndex", "1" }, { "chLabel", "CHANNEL 1" } }) });
+        panel.command("selectChannel");
+        QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                                  QStringLiteral("Channel"), 3000);
+        row.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(text(find(panel, "chStatusText")), QStringLiteral("OFF"), 3000);
+    }
     QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
     QElapsedTimer clock;
     clock.start();
-    QQuickItem *box = find(panel, "maOnOff");
+    QQuickItem *box = find(panel, "maOnOff", row);
     QVERIFY(box);
-    QTest::mouseClick(&panel.view(), Qt::LeftButton, {},
-                      box->mapToScene(QPointF(box->width() / 2, box->height() / 2)).toPoint());
-    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("SWITCHING"));
-    grab(panel.view(), "zandor-channel-switching.png");
+    const QPoint centre = box->mapToScene(QPointF(box->width() / 2, box->height() / 2)).toPoint();
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
+    QCOMPARE(text(find(panel, "chStatusText", row)), QStringLiteral("SWITCHING"));
+    if (channelView)
+        grab(panel.view(), "zandor-channel-switching.png");
     QTRY_COMPARE_WITH_TIMEOUT(
             alerts(raised).filter(QStringLiteral("SWITCHED")),
             QStringList({ "notSwitched|NOT SWITCHED: OUTPUT OF CHANNEL 1 ON, NO ANSWER FROM THE "
                           "SUPPLY|warning" }),
             8000);
     QVERIFY2(clock.elapsed() >= 4900, qPrintable(QString::number(clock.elapsed())));
-    // The box shows what the supply reports.
-    QCOMPARE(text(find(panel, "chStatusText")), QStringLiteral("OFF"));
+    QVERIFY2(clock.elapsed() < 7000, "the warning came after the late switch");
+
+    // Neither the old state nor the new: a dash in the status box's own colour.
+    QCOMPARE(text(find(panel, "chStatusText", row)), QStringLiteral("\u2014"));
+    QCOMPARE(find(panel, "chStatus", row)->property("color").value<QColor>(),
+             panel.property("status_color_default").value<QColor>());
+    Panel::run(300); // the alert strip settles
+    grab(panel.view(),
+         channelView ? QStringLiteral("zandor-channel-unknown.png")
+                     : QStringLiteral("zandor-list-unknown.png"));
+
+    // A press asks the supply and writes nothing.
+    const int before = supply.received().size();
+    QTest::mouseClick(&panel.view(), Qt::LeftButton, {}, centre);
+    QCOMPARE(alerts(raised).last(),
+             QStringLiteral("notSwitched|NOT SWITCHED: STATE OF OUTPUT OF CHANNEL 1 NOT KNOWN "
+                            "YET|warning"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QList<QJsonValue> in = supply.received().mid(before);
+                return std::any_of(in.cbegin(), in.cend(), [](const QJsonValue &frame) {
+                    const QJsonArray packets = requestPackets(frame);
+                    return std::any_of(packets.cbegin(), packets.cend(), [](const QJsonValue &p) {
+                        return describe(p) == QLatin1String("getItem 0 0 1 Control.on");
+                    });
+                });
+            }(),
+            3000);
+    QVERIFY2(clock.elapsed() < 7500, "the press came after the late switch");
+    QCOMPARE(switching(supply, "1"), QStringList({ "1" }));
+
+    // The late switch: the box follows the supply.
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.1", "Control.on"), QStringLiteral("1"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(text(find(panel, "chStatusText", row)) != QStringLiteral("\u2014")
+                                     && text(find(panel, "chStatusText", row))
+                                             != QStringLiteral("OFF"),
+                             3000);
+    Panel::run(500);
+    QCOMPARE(switching(supply, "1"), QStringList({ "1" }));
+}
+
+void tst_Link::setValueOutOfRange_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("refused") << QStringList() << QStringLiteral("0")
+                             << QStringLiteral("warning|VOLTAGE SET OF CHANNEL 0 NOT CONFIRMED, "
+                                               "THE SUPPLY REPORTED: ");
+    QTest::newRow("clamped") << QStringList({ QStringLiteral("--clamp") }) << QStringLiteral("6000")
+                             << QStringLiteral("warning|VOLTAGE OF CHANNEL 0 SET TO 6000 V, NOT "
+                                               "7000 V|warning");
+}
+
+// 7000 V on a 6000 V channel: the supply refuses it with an error, or takes
+// its limit instead; the panel shows the supply's value and says which.
+void tst_Link::setValueOutOfRange()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, shown);
+    QFETCH(QString, warning);
+    SupplyProcess supply(options);
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.0", "Control.voltageSet"), QStringLiteral("0"),
+                              10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "7000", "V" }),
+             QVariant(true));
+    QTRY_VERIFY_WITH_TIMEOUT(alerts(raised).filter(QStringLiteral("VOLTAGE")).size() == 1, 8000);
+    QVERIFY2(alerts(raised).filter(QStringLiteral("VOLTAGE")).first().startsWith(warning),
+             qPrintable(alerts(raised).join('\n')));
+    QCOMPARE(value(panel, "0.0.0", "Control.voltageSet"), shown);
+    QCOMPARE(text(find(panel, "vset", "0.0.0")), shown + QStringLiteral(" V"));
+
+    // A value in range is taken without a word.
+    raised.clear();
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "1.5", "kV" }),
+             QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.0", "Control.voltageSet"), QStringLiteral("1500"),
+                              3000);
+    Panel::run(5500);
+    QCOMPARE(alerts(raised), QStringList());
+}
+
+// A supply stopped under the link, which still counts itself logged in: the
+// write goes out into a socket nobody reads, and ends in a warning that
+// names it, by its own time-out or the link's.
+void tst_Link::writeToASilentSupplyWarns()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    supply.pause();
+    QVERIFY(panel.property("connected").toBool());
+    QCOMPARE(panel.call("setItemValue", { "0.0.2", "Control.currentSet", "1", "mA" }),
+             QVariant(true));
+    QTRY_VERIFY_WITH_TIMEOUT(!alerts(raised).filter(QStringLiteral("CURRENT SET")).isEmpty(), 8000);
+    const QStringList warnings = alerts(raised).filter(QStringLiteral("CURRENT SET"));
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first()
+                             == QLatin1String("warning|CURRENT SET OF CHANNEL 2 NOT CONFIRMED, "
+                                              "LINK LOST BEFORE THE SUPPLY ANSWERED|warning")
+                     || warnings.first()
+                             == QLatin1String("warning|CURRENT SET OF CHANNEL 2 NOT CONFIRMED BY "
+                                              "THE SUPPLY|warning"),
+             qPrintable(warnings.first()));
+    supply.resume();
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    Panel::run(1000);
+    QCOMPARE(alerts(raised).filter(QStringLiteral("CURRENT SET")), warnings);
+}
+
+// A reset whose frame dies with the supply, and a login again within the
+// reset's time-out: the refresh reads the reset item back as "0", which
+// must not pass for the answer to a reset of the lost login.
+void tst_Link::lostResetNeverSucceeds()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    const QString success
+            = QStringLiteral("success|RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET|ok");
+    // Once answered, so that the reset item is among the values read again.
+    panel.command("SetValuesReset");
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised), QStringList({ success }), 5000);
+    raised.clear();
+
+    supply.pause();
+    panel.command("SetValuesReset");
+    QElapsedTimer clock;
+    clock.start();
+    supply.kill();
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            panel.call("isItemCurrent", { "0.0", "Control.setValuesReset" }).toBool(), 3000);
+    QVERIFY2(clock.elapsed() < 5000, "logged in again only after the reset's time-out");
+    Panel::run(6000 - int(clock.elapsed()));
+    QCOMPARE(alerts(raised).filter(QStringLiteral("RESET")),
+             QStringList({ "warning|RESET OF THE SET VALUES NOT CONFIRMED, LINK LOST BEFORE THE "
+                           "SUPPLY ANSWERED|warning" }));
+    // Only the first reset ever reached a supply; none is sent again.
+    QCOMPARE(supply.writes().filter(QStringLiteral("Control.setValuesReset")).size(), 1);
 }
 
 // A standby change in the settings during an outage: refused, the local

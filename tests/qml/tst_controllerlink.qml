@@ -90,7 +90,7 @@ TestCase {
         return link.queue.map(describe);
     }
 
-    // The supply reports items: [path, item, value].
+    // The supply reports items: [path, item, value, unit].
     function report(items) {
         peer.sendTextMessage(JSON.stringify([{
             "t": "info",
@@ -106,7 +106,7 @@ TestCase {
                             "c": fields[2] || ""
                         },
                         "v": i[2],
-                        "u": "",
+                        "u": i[3] || "",
                         "t": "1700000000"
                     }
                 };
@@ -456,7 +456,10 @@ TestCase {
         compare(alertSpy.count, 0);
     }
 
-    function test_toggleWithoutAnswerWarns() {
+    // Unanswered, the write may still be at the supply: the state is not
+    // known until the supply reports it again, and a press meanwhile asks
+    // for it instead of repeating the write.
+    function test_toggleWithoutAnswerLeavesTheStateUnknown() {
         online();
         reportAndWait([["0.0.2", "Control.on", "1"]]);
         ignoreWarning(/Commands: OUTPUT OF CHANNEL 2 OFF not confirmed by the supply within 5000 ms/);
@@ -465,12 +468,157 @@ TestCase {
             "path": "0.0.2_Control.on"
         });
         verify(main.isSwitching("0.0.2", "Control.on"));
-        wait(4000);
+        // A report of the old state is no answer.
+        reportAndWait([["0.0.2", "Control.on", "1"]]);
+        wait(3500);
         compare(alertSpy.count, 0);
         tryCompare(alertSpy, "count", 1, 3000);
         compare(argumentsOf(alertSpy), [["notSwitched", "NOT SWITCHED: OUTPUT OF CHANNEL 2 OFF, NO ANSWER FROM THE SUPPLY", "warning"]]);
         verify(!main.isSwitching("0.0.2", "Control.on"));
-        compare(sent(), ["setItem 0 0 2 Control.on 0"]);
+        verify(main.isSwitchStateUnknown("0.0.2", "Control.on"));
+        ignoreWarning(/Commands: not switching 0.0.2 Control.on: its state is not known yet/);
+        main.panelKeyReleased("ch_bt2");
+        compare(waitForSent(2), ["setItem 0 0 2 Control.on 0", "getItem 0 0 2 Control.on "]);
+        compare(argumentsOf(alertSpy)[1], ["notSwitched", "NOT SWITCHED: STATE OF OUTPUT OF CHANNEL 2 NOT KNOWN YET", "warning"]);
+        // The late answer ends it; the next press acts on it.
+        reportAndWait([["0.0.2", "Control.on", "0"]]);
+        verify(!main.isSwitchStateUnknown("0.0.2", "Control.on"));
+        main.panelKeyReleased("ch_bt2");
+        compare(waitForSent(3)[2], "setItem 0 0 2 Control.on 1");
+    }
+
+    // Writes made together, each with what the supply answers within the
+    // time-out, and the one warning it ends in (none when taken). The
+    // error event goes with the oldest write the supply said nothing about.
+    function test_itemWritesEndInTheSupplysWord() {
+        const cases = [{
+            "tag": "taken",
+            "write": ["0.0.0", "Control.voltageSet", "1500", "V"],
+            "answers": [["0.0.0", "Control.voltageSet", "1500", "V"]]
+        }, {
+            "tag": "taken in another unit",
+            "write": ["0.0.1", "Control.voltageSet", "1.5", "kV"],
+            "answers": [["0.0.1", "Control.voltageSet", "1500", "V"]]
+        }, {
+            "tag": "taken after a report of the old value",
+            "write": ["0.0.2", "Control.currentSet", "2", "mA"],
+            "answers": [["0.0.2", "Control.currentSet", "1", "mA"], ["0.0.2", "Control.currentSet", "2", "mA"]]
+        }, {
+            "tag": "taken by a negative channel as its magnitude",
+            "write": ["0.0.3", "Control.voltageSet", "-500", "V"],
+            "answers": [["0.0.3", "Control.voltageSet", "500", "V"]]
+        }, {
+            "tag": "taken by every channel",
+            "write": ["0.0.*", "Control.voltageRampspeedDown", "50", "V/s"],
+            "answers": [0, 1, 2, 3].map(function(c) {
+                return ["0.0." + c, "Control.voltageRampspeedDown", "50", "V/s"];
+            })
+        }, {
+            "tag": "clear answered",
+            "write": ["0.0.2", "Error.currentTrip", 1],
+            "answers": [["0.0.2", "Error.currentTrip", "0"]]
+        }, {
+            "tag": "clamped",
+            "write": ["0.0.0", "Control.voltageRampspeedUp", "1300", "V/s"],
+            "answers": [["0.0.0", "Control.voltageRampspeedUp", "1200", "V/s"]],
+            "warning": "VOLTAGE RAMPSPEED UP OF CHANNEL 0 SET TO 1200 V/s, NOT 1300 V/s"
+        }, {
+            "tag": "refused",
+            "write": ["0.0.1", "Control.currentSet", "9", "mA"],
+            "warning": "CURRENT SET OF CHANNEL 1 NOT CONFIRMED, THE SUPPLY REPORTED: 9 mA is too high"
+        }, {
+            "tag": "no answer",
+            "write": ["0.0.2", "Control.voltageSet", "100", "V"],
+            "warning": "VOLTAGE SET OF CHANNEL 2 NOT CONFIRMED BY THE SUPPLY"
+        }, {
+            "tag": "one channel silent",
+            "write": ["0.0.*", "Control.currentRampspeedUp", "0.5", "mA/s"],
+            "answers": [0, 1, 3].map(function(c) {
+                return ["0.0." + c, "Control.currentRampspeedUp", "0.5", "mA/s"];
+            }),
+            "warning": "CURRENT RAMPSPEED UP OF EVERY CHANNEL NOT CONFIRMED BY THE SUPPLY"
+        }, {
+            "tag": "clear unanswered",
+            "write": ["0.0.1", "Event.currentTrip", 1],
+            "warning": "CURRENT TRIP EVENT CLEAR OF CHANNEL 1 NOT CONFIRMED BY THE SUPPLY"
+        }];
+        main.numberOfChannels = 4;
+        online();
+        reportAndWait([["0.0.3", "Setup.outputPolarity", "n"]]);
+        for (const c of cases) verify(main.setItemValue(c.write[0], c.write[1], c.write[2], c.write[3]), c.tag)
+        let answers = [];
+        for (const c of cases) answers = answers.concat(c.answers || [])
+        reportAndWait(answers);
+        link.error("error", "9 mA is too high");
+        alertSpy.clear();
+        const warnings = cases.filter(function(c) {
+            return c.warning !== undefined;
+        }).map(function(c) {
+            return ["warning", c.warning, "warning"];
+        });
+        for (const w of warnings) ignoreWarning(/not confirmed by the supply within 5000 ms/)
+        wait(4000);
+        compare(alertSpy.count, 0);
+        tryCompare(alertSpy, "count", warnings.length, 3000);
+        wait(200);
+        compare(argumentsOf(alertSpy).sort(), warnings.sort());
+    }
+
+    // Waits end with their login: each says so, and neither the next
+    // login's refresh nor its answers take the writes of the lost one.
+    function test_linkLostEndsEveryWait() {
+        online();
+        reportAndWait([["0.0.1", "Control.on", "0"], ["0.0", "Status.eventCounter", "1"], ["0.0", "Status.errorCounter", "0"]]);
+        main.panelKeyReleased("ch_bt1");
+        main.command("ClearAll");
+        main.command("SetValuesReset");
+        verify(main.setItemValue("0.0.0", "Control.voltageSet", "20", "V"));
+        compare(waitForSent(4).length, 4);
+        for (const what of ["OUTPUT OF CHANNEL 1 ON", "CLEAR ALL", "RESET OF THE SET VALUES", "VOLTAGE SET OF CHANNEL 0"]) ignoreWarning(new RegExp("Commands: " + what + ": the link was lost before the supply answered"))
+        offline();
+        compare(argumentsOf(alertSpy), [["notSwitched", "NOT SWITCHED: OUTPUT OF CHANNEL 1 ON, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"], ["warning", "CLEAR ALL NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"], ["warning", "RESET OF THE SET VALUES NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"], ["warning", "VOLTAGE SET OF CHANNEL 0 NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"]]);
+        verify(!main.isSwitching("0.0.1", "Control.on"));
+        verify(main.isSwitchStateUnknown("0.0.1", "Control.on"));
+        online();
+        reportAndWait([["0.0.1", "Control.on", "1"], ["0.0", "Control.clearAll", "0"], ["0.0", "Status.eventCounter", "0"], ["0.0", "Status.errorCounter", "0"], ["0.0", "Control.setValuesReset", "0"], ["0.0.0", "Control.voltageSet", "20", "V"]]);
+        verify(!main.isSwitchStateUnknown("0.0.1", "Control.on"));
+        wait(5500);
+        compare(alertSpy.count, 0);
+    }
+
+    // One answer cannot tell two equal commands apart: the second is
+    // refused while the first waits, and goes out once it is answered.
+    function test_secondIdenticalCommandRefused_data() {
+        return [{
+            "tag": "ClearAll",
+            "command": "ClearAll",
+            "write": "setItem 0 0  Control.clearAll 1",
+            "answers": [["0.0", "Control.clearAll", "0"], ["0.0", "Status.eventCounter", "0"], ["0.0", "Status.errorCounter", "0"]],
+            "what": "CLEAR ALL OF THE DEVICE",
+            "success": "ALL EVENTS AND ERRORS HAVE BEEN CLEARED"
+        }, {
+            "tag": "SetValuesReset",
+            "command": "SetValuesReset",
+            "write": "setItem 0 0  Control.setValuesReset 1",
+            "answers": [["0.0", "Control.setValuesReset", "0"]],
+            "what": "SET VALUES RESET OF THE DEVICE",
+            "success": "RESET SUCCESSFUL. STANDARD VALUES HAVE BEEN SET"
+        }];
+    }
+
+    function test_secondIdenticalCommandRefused(data) {
+        online();
+        main.command(data.command);
+        ignoreWarning(new RegExp("Commands: " + data.what + " not sent: the same command still waits for the supply's answer"));
+        main.command(data.command);
+        compare(argumentsOf(alertSpy), [["notSent", "STILL WAITING: " + data.what + " NOT SENT", "warning"]]);
+        compare(waitForSent(1), [data.write]);
+        reportAndWait(data.answers);
+        compare(argumentsOf(alertSpy).map(function(a) {
+            return a[1];
+        }), ["STILL WAITING: " + data.what + " NOT SENT", data.success]);
+        main.command(data.command);
+        compare(waitForSent(2), [data.write, data.write]);
     }
 
     function standbyConfiguration(minutes) {

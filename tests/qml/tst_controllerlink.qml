@@ -527,6 +527,11 @@ TestCase {
             "write": ["0.0.1", "Control.currentSet", "9", "mA"],
             "warning": "CURRENT SET OF CHANNEL 1 NOT CONFIRMED, THE SUPPLY REPORTED: 9 mA is too high"
         }, {
+            "tag": "replaced by a later value, one warning for both",
+            "earlier": ["0.0.3", "Control.currentSet", "1", "mA"],
+            "write": ["0.0.3", "Control.currentSet", "2", "mA"],
+            "warning": "CURRENT SET OF CHANNEL 3 NOT CONFIRMED BY THE SUPPLY"
+        }, {
             "tag": "no answer",
             "write": ["0.0.2", "Control.voltageSet", "100", "V"],
             "warning": "VOLTAGE SET OF CHANNEL 2 NOT CONFIRMED BY THE SUPPLY"
@@ -545,7 +550,9 @@ TestCase {
         main.numberOfChannels = 4;
         online();
         reportAndWait([["0.0.3", "Setup.outputPolarity", "n"]]);
-        for (const c of cases) verify(main.setItemValue(c.write[0], c.write[1], c.write[2], c.write[3]), c.tag)
+        for (const c of cases) {
+            for (const w of c.earlier ? [c.earlier, c.write] : [c.write]) verify(main.setItemValue(w[0], w[1], w[2], w[3]), c.tag)
+        }
         let answers = [];
         for (const c of cases) answers = answers.concat(c.answers || [])
         reportAndWait(answers);

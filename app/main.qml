@@ -169,6 +169,8 @@ Item {
         };
     }
 
+    // The USB file commands return whether they went out; the row
+    // (params.cID) that made one shows the supply's answer.
     function command(name, params) {
         if (params === undefined || params === null)
             params = {
@@ -198,27 +200,23 @@ Item {
             lumaCommand(params);
             break;
         case "unmountUsbDevice":
-            commands.usbCommand("USB UNMOUNT", function() {
+            return commands.usbCommand("USB UNMOUNT", function() {
                 return lumaConnection.unmount("USB");
-            });
-            break;
+            }, params.cID);
         case "saveUsbDrivers":
-            commands.usbCommand("USB DRIVER SAVE", function() {
+            return commands.usbCommand("USB DRIVER SAVE", function() {
                 return lumaConnection.saveFile("", "USB", "usbDriver");
-            });
-            break;
+            }, params.cID);
         case "saveConfiguration":
-            commands.usbCommand("CONFIGURATION SAVE TO USB", function() {
+            return commands.usbCommand("CONFIGURATION SAVE TO USB", function() {
                 return lumaConnection.saveFile(params.name, "USB", "lumaConfig");
-            });
-            break;
+            }, params.cID);
         case "restoreConfiguration":
-            commands.usbCommand("CONFIGURATION RESTORE FROM USB", function() {
+            return commands.usbCommand("CONFIGURATION RESTORE FROM USB", function() {
                 return lumaConnection.restoreFile(params.file, "USB", "lumaConfig");
-            });
-            break;
+            }, params.cID);
         case "getConfigFilesList":
-            lumaConnection.getFileList("lumaConfig", "USB");
+            commands.askFileList();
             return configFilesOnUsb;
         case "openIpSettings":
             changeView("Menu", {
@@ -399,10 +397,11 @@ Item {
         return config.getProperty(propertyName);
     }
 
-    // Sent now while logged in, else refused and the row shows the
-    // supply's value again; true when sent.
-    function setConfigValue(propertyName, value) {
-        return commands.setConfigValue(config, propertyName, value);
+    // Sent now while logged in and the supply's configuration of this
+    // login is in, else refused and the row shows the store again; true
+    // when sent. The row (its cID) shows the supply's answer.
+    function setConfigValue(propertyName, value, row) {
+        return commands.setConfigValue(propertyName, value, row);
     }
 
     function getConfigNumberOfChildren(propertyName, childName) {
@@ -528,6 +527,8 @@ Item {
         if (!config.setConfiguration(xml))
             return ;
 
+        // Settings waiting for it are confirmed or stay on top of it.
+        commands.configurationReceived();
         deviceName = getConfigValue("hardwareDetect/device@id=0-0/@model").substring(0, 12);
         setComponent("topBar", {
             "deviceName": deviceName
@@ -657,13 +658,13 @@ Item {
         }
         onError: {
             main.reportError(type, message);
-            commands.supplyAnswered(type);
-            if (type === "error")
-                commands.supplyError(message);
-
+            commands.supplyAnswered(type, message);
         }
         onConfigurationReceived: main.receiveConfiguration(xml)
-        onUsbFileListChanged: main.updateConfigFilesList(fileList)
+        onUsbFileListChanged: {
+            main.updateConfigFilesList(fileList);
+            commands.supplyAnswered("fileList", "");
+        }
     }
 
     Cache {
@@ -678,6 +679,7 @@ Item {
 
         link: lumaConnection
         cache: cache
+        config: config
     }
 
     Subscriptions {

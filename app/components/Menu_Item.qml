@@ -43,6 +43,10 @@ Item {
     readonly property bool allChannels: entry._dataSource === "LUMA" && cID === "0.0.*"
     // What an update must contain to concern the row.
     readonly property string subscriptionKey: allChannels ? "0.0." : cID
+    // The row's command in the state registry, per channel: "active" while
+    // it waits for the supply, "error" when refused, "warning" unanswered.
+    readonly property string answerKey: cID + "@" + resolvedItemID
+    readonly property color answerColor: state === "error" ? main.status_color_error : state === "warning" ? main.status_color_warning : text_color
 
     signal clicked(string id)
     signal doubleClicked(string id)
@@ -106,7 +110,7 @@ Item {
             return false;
 
         if (entry._action !== "readonly" && view)
-            state = view.getObjectState(cID);
+            state = view.getObjectState(answerKey);
 
         const limitPath = allChannels ? "0.0.0" : cID;
         if ((entry._minFromLuma !== undefined && identifier === limitPath + "_" + entry._minFromLuma) || (entry._maxFromLuma !== undefined && identifier === limitPath + "_" + entry._maxFromLuma))
@@ -252,7 +256,7 @@ Item {
 
     function checkBlocked() {
         if (entry._readonlyConditionCommand !== undefined && view)
-            state = view.checkCondition(entry._readonlyConditionCommand) ? "blocked" : "";
+            state = view.checkCondition(entry._readonlyConditionCommand) ? "blocked" : view.getObjectState(answerKey);
 
         isEditable = valueKnown && state !== "blocked";
     }
@@ -603,7 +607,7 @@ Item {
         verticalAlignment: Text.AlignVCenter
         rightPadding: root.paddingX
         elide: Text.ElideRight
-        color: root.dimmed ? root.text_color_readonly : root.text_color
+        color: root.dimmed ? root.text_color_readonly : root.answerColor
         font.family: "Century Gothic"
         font.bold: true
         font.pixelSize: main.fontDefaultSize + 1
@@ -634,7 +638,7 @@ Item {
             rightPadding: root.paddingX
             selectionColor: "#333333"
             persistentSelection: true
-            color: editBar.state === "edit" ? root.text_edit : root.dimmed ? root.text_color_readonly : root.text_color
+            color: editBar.state === "edit" || root.state === "active" ? root.text_edit : root.dimmed ? root.text_color_readonly : root.answerColor
             font.family: "Century Gothic"
             font.bold: true
             font.pixelSize: text.length < 15 ? main.fontDefaultSize + 4 : main.fontDefaultSize + 1
@@ -649,7 +653,7 @@ Item {
             text: root.itemUnit.substring(0, 5)
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
-            color: root.dimmed ? root.text_color_readonly : root.text_color
+            color: root.dimmed ? root.text_color_readonly : root.answerColor
             font.family: "Century Gothic"
             font.bold: true
             font.pixelSize: root.itemUnit.length > 3 ? valueField.font.pixelSize - 3 : valueField.font.pixelSize

@@ -15,6 +15,8 @@ QtObject {
 
     property var link
     property var cache
+    // The configuration store the settings are written into.
+    property var config
     // The push cycle the current screen needs, from the panel's default
     // on; set again after every login.
     property int cycleTime: main.cycleTime
@@ -27,8 +29,19 @@ QtObject {
     // Key -> [path, item] of switches whose toggle got no answer: their
     // state is not known until the supply reports them again.
     property var unknownStates: Object.create(null)
-    // USB commands waiting for the supply's success or error event.
-    property var usbCommands: []
+    // The one USB file command waiting for the supply's answer: {what,
+    // row, sentAt (the link's count of sent envelopes after it), timer}.
+    property var usbWait: null
+    // The link's count of sent envelopes after the last file-list request
+    // not yet answered, or -1.
+    property int fileListAsked: -1
+    // The supply's configuration as last received, and whether one came
+    // on the current login: settings are written on top of it only.
+    property string supplyConfiguration: ""
+    property bool configurationRead: false
+    // Settings sent and not yet confirmed: {property, value, what, row,
+    // answered (a configuration came since the send), timer}.
+    property var pendingSettings: []
     // How the supply's word is read for each kind of write (a trigger is a
     // clear or reset, which the supply reports back as "0"): whether only a
     // report of the written value takes it, the alert it warns with, and
@@ -60,7 +73,9 @@ QtObject {
     readonly property var refusals: ({
         "NOT CONNECTED": "not logged in to the supply",
         "LINK FAILED": "the link did not take it",
-        "STILL WAITING": "the same command still waits for the supply's answer"
+        "STILL WAITING": "the same command still waits for the supply's answer",
+        "USB BUSY": "another USB command waits for the supply's answer",
+        "CONFIGURATION NOT READ YET": "the supply's configuration of this login has not arrived yet"
     })
     readonly property var itemNames: ({
         "Control.on": "OUTPUT",
@@ -372,6 +387,26 @@ QtObject {
             main.alert(w.alert !== undefined ? w.alert : kinds[w.kind].alert, message, "warning");
         }
         waits = [];
+        configurationRead = false;
+        fileListAsked = -1;
+        const lost = " NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED";
+        if (usbWait !== null) {
+            console.warn("Commands: " + usbWait.what.toLowerCase() + ": link lost before the supply answered");
+            endUsbWait("warning", "warning", usbWait.what + lost);
+        }
+        if (pendingSettings.length === 0)
+            return ;
+
+        const settings = pendingSettings;
+        pendingSettings = [];
+        for (const s of settings) {
+            main.cancelDelay(s.timer);
+            console.warn("Commands: " + s.what.toLowerCase() + ": link lost before the supply answered");
+            markRow(s.row, "warning");
+            main.alert("warning", s.what + lost, "warning");
+        }
+        storeSupplyConfiguration(false);
+        main.configChanged();
     }
 
     // Drops every wait without a word, as at a fresh start.
@@ -379,8 +414,13 @@ QtObject {
         for (const w of waits) main.cancelDelay(w.timer)
         waits = [];
         unknownStates = Object.create(null);
-        for (const u of usbCommands) main.cancelDelay(u.timer)
-        usbCommands = [];
+        if (usbWait !== null)
+            main.cancelDelay(usbWait.timer);
+
+        usbWait = null;
+        fileListAsked = -1;
+        for (const s of pendingSettings) main.cancelDelay(s.timer)
+        pendingSettings = [];
     }
 
     // Sends the writes [path, item, value] of one command; the success
@@ -432,11 +472,34 @@ QtObject {
 
     }
 
-    // A USB command goes out now or is refused; its success is the
-    // supply's own "success" event, which the alerts show as it comes.
-    function usbCommand(what, send) {
+    // A row's look after its command: "active" while it waits, "error"
+    // when refused, "warning" when the answer is not known.
+    function markRow(row, state) {
+        if (row !== undefined && row !== "")
+            main.setObjectState(row, state);
+
+    }
+
+    // The supply's word on a row's command: the menu shows it on the wheel.
+    function rowConfirmed(row) {
+        markRow(row, "");
+        if (row !== undefined && row !== "")
+            main.triggerComponent(row, {
+            "answer": "ok"
+        });
+
+    }
+
+    // One USB file command at a time goes out now, or is refused: the
+    // wire names no command, so a second one's answer could not be told
+    // from the first's.
+    function usbCommand(what, send, row) {
         if (!loggedIn()) {
             refuse(what, "NOT CONNECTED");
+            return false;
+        }
+        if (usbWait !== null) {
+            refuse(what, "USB BUSY");
             return false;
         }
         if (!send()) {
@@ -445,26 +508,58 @@ QtObject {
         }
         const entry = {
             "what": what,
+            "row": row,
+            "sentAt": link.sentEnvelopes,
             "timer": null
         };
         entry.timer = main.delay(function() {
-            usbCommands = usbCommands.filter(function(u) {
-                return u !== entry;
-            });
             console.warn("Commands: " + what.toLowerCase() + " not confirmed by the supply within " + confirmTimeout + " ms");
-            main.alert("warning", what + " NOT CONFIRMED BY THE SUPPLY", "warning");
+            endUsbWait("warning", "warning", what + " NOT CONFIRMED BY THE SUPPLY");
         }, confirmTimeout);
-        usbCommands = usbCommands.concat([entry]);
+        usbWait = entry;
+        markRow(row, "active");
         return true;
     }
 
-    // The supply's success or error event answers the oldest USB command.
-    function supplyAnswered(type) {
-        if ((type !== "success" && type !== "error") || usbCommands.length === 0)
+    function endUsbWait(rowState, alertState, message) {
+        const entry = usbWait;
+        usbWait = null;
+        main.cancelDelay(entry.timer);
+        if (rowState === "") {
+            rowConfirmed(entry.row);
             return ;
+        }
+        markRow(entry.row, rowState);
+        main.alert(alertState, message, alertState);
+    }
 
-        main.cancelDelay(usbCommands[0].timer);
-        usbCommands = usbCommands.slice(1);
+    // A read, but its error answer must not be taken for a USB command's.
+    function askFileList() {
+        if (link.getFileList("lumaConfig", "USB"))
+            fileListAsked = link.sentEnvelopes;
+
+    }
+
+    // The supply's events that may answer a USB command: "success" ends
+    // its wait; "error" only while nothing else was sent since it and no
+    // file list asked for before it is unanswered (the supply answers in
+    // order); any other error is shown as it is, goes with the write it
+    // most likely belongs to, and the USB wait runs on.
+    function supplyAnswered(type, message) {
+        if (type === "fileList") {
+            fileListAsked = -1;
+        } else if (type === "success") {
+            if (usbWait !== null)
+                endUsbWait("", "", "");
+
+        } else if (type === "error") {
+            if (fileListAsked !== -1 && (usbWait === null ? link.sentEnvelopes === fileListAsked : fileListAsked < usbWait.sentAt))
+                fileListAsked = -1;
+            else if (usbWait !== null && fileListAsked === -1 && link.sentEnvelopes === usbWait.sentAt)
+                endUsbWait("error", "error", usbWait.what + " FAILED: " + message);
+            else
+                supplyError(message);
+        }
     }
 
     // A screen's cycle time is the panel's state on the supply: kept here,
@@ -476,29 +571,101 @@ QtObject {
 
     }
 
-    // A configuration write goes out now, or the store stays as the supply
-    // last sent it and the rows show that again.
-    function setConfigValue(config, propertyName, value) {
+    // A setting goes out now, on top of the configuration the supply sent
+    // on this login, or is refused and the rows show the store again. It
+    // is the supply's once a configuration received after the send holds
+    // it: only then is the file saved.
+    function setConfigValue(propertyName, value, row) {
         const what = "SETTING " + words(String(propertyName).split("@").pop().split("/").pop());
-        if (!loggedIn()) {
-            refuse(what, "NOT CONNECTED");
+        if (!loggedIn() || !configurationRead) {
+            refuse(what, loggedIn() ? "CONFIGURATION NOT READ YET" : "NOT CONNECTED");
             main.configChanged();
             return false;
         }
-        const before = config.getConfiguration();
         if (!config.setProperty(propertyName, value))
             return false;
 
         if (!link.setConfiguration(config.getConfiguration())) {
-            config.setConfiguration(before);
+            storeSupplyConfiguration(false);
             refuse(what, "LINK FAILED");
             main.configChanged();
             return false;
         }
-        if (!config.saveConfiguration())
+        // A later write of a setting replaces the wait of an earlier one.
+        for (const earlier of pendingSettings) {
+            if (earlier.property === propertyName)
+                main.cancelDelay(earlier.timer);
+
+        }
+        const setting = {
+            "property": propertyName,
+            "value": config.getProperty(propertyName),
+            "what": what,
+            "row": row,
+            "answered": false,
+            "timer": null
+        };
+        setting.timer = main.delay(function() {
+            settingTimedOut(setting);
+        }, confirmTimeout);
+        pendingSettings = pendingSettings.filter(function(s) {
+            return s.property !== propertyName;
+        }).concat([setting]);
+        markRow(row, "active");
+        return true;
+    }
+
+    // The store is the supply's configuration with the settings still
+    // waiting written on top, so that a later setting does not send an
+    // earlier one back; the file gets the supply's alone.
+    function storeSupplyConfiguration(save) {
+        if (supplyConfiguration !== "")
+            config.setConfiguration(supplyConfiguration);
+
+        if (save && !config.saveConfiguration())
             main.alert("error", "THE CONFIGURATION COULD NOT BE SAVED", "error");
 
-        return true;
+        for (const s of pendingSettings) config.setProperty(s.property, s.value)
+    }
+
+    // The store holds the configuration the supply just sent.
+    function configurationReceived() {
+        if (!loggedIn())
+            return ;
+
+        supplyConfiguration = config.getConfiguration();
+        configurationRead = true;
+        let confirmed = false;
+        for (const s of pendingSettings.slice()) {
+            s.answered = true;
+            if (config.getProperty(s.property) !== s.value)
+                continue;
+
+            main.cancelDelay(s.timer);
+            pendingSettings = pendingSettings.filter(function(other) {
+                return other !== s;
+            });
+            rowConfirmed(s.row);
+            confirmed = true;
+        }
+        storeSupplyConfiguration(confirmed);
+    }
+
+    function settingTimedOut(setting) {
+        pendingSettings = pendingSettings.filter(function(s) {
+            return s !== setting;
+        });
+        if (setting.answered) {
+            console.warn("Commands: " + setting.what.toLowerCase() + " not taken: the supply's configuration holds another value");
+            markRow(setting.row, "error");
+            main.alert("warning", setting.what + " NOT TAKEN BY THE SUPPLY", "warning");
+        } else {
+            console.warn("Commands: " + setting.what.toLowerCase() + " not confirmed by the supply within " + confirmTimeout + " ms");
+            markRow(setting.row, "warning");
+            main.alert("warning", setting.what + " NOT CONFIRMED BY THE SUPPLY", "warning");
+        }
+        storeSupplyConfiguration(false);
+        main.configChanged();
     }
 
 }

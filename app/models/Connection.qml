@@ -17,6 +17,9 @@ Item {
     property string ticket: ""
     property string comState: ""
     property string comInfo: ""
+    // Envelopes sent through the gate: tells whether anything else went
+    // out between a command and an answer the wire does not name.
+    property int sentEnvelopes: 0
     // Far beyond what a real supply sends; larger input is refused whole so
     // that one frame or value cannot stall the interface or fill the memory.
     // A configuration frame may be as large as the largest configuration
@@ -196,7 +199,11 @@ Item {
         if (debug)
             console.log("send message: " + text);
 
-        return socket.sendTextMessage(text);
+        const sent = socket.sendTextMessage(text);
+        if (sent)
+            ++sentEnvelopes;
+
+        return sent;
     }
 
     function changeCycleTime(ms) {

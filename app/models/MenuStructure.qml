@@ -314,6 +314,7 @@ QtObject {
         configReset.append({
             "_itemName": "Save configuration",
             "_action": "edit",
+            "_cID": "cfgItemSaveConfig",
             "_itemID": "configName",
             "_inputType": "text",
             "_default": "LUMAconfig.xml",

@@ -53,6 +53,7 @@ Item {
         main.viewChanged.disconnect(initView);
         main.unsubscribe(controller);
         main.alert.disconnect(alert.add);
+        main.componentTriggered.disconnect(rowAnswered);
     }
 
     function updateState(identifier) {
@@ -333,27 +334,34 @@ Item {
         if (["numeric", "text", "ip", "date", "time"].includes(entry._inputType) && !row.acceptTextInput())
             return ;
 
+        // A write the supply cannot get is refused where it was made (the
+        // controller's alert names it) and the edit stays open. The wheel
+        // shows "ok" for a USB command or a setting on the supply's word.
+        let sent = true;
+        let answered = false;
         if (entry._command === "restoreConfiguration") {
             if (row.itemValue === "") {
                 refuseApply("No configuration file on the USB memory to restore.");
                 return ;
             }
-            main.command("restoreConfiguration", {
-                "file": row.itemValue
+            sent = main.command("restoreConfiguration", {
+                "file": row.itemValue,
+                "cID": row.answerKey
             });
+            answered = true;
         } else if (entry._command === "saveConfiguration") {
             const name = cleanConfigName(row.itemValue);
-            main.command("saveConfiguration", {
-                "name": name
-            });
             row.updateValue(name);
+            sent = main.command("saveConfiguration", {
+                "name": name,
+                "cID": row.answerKey
+            });
+            answered = true;
         }
-        // A write the supply cannot get is refused where it was made (the
-        // controller's alert names it) and the edit stays open.
-        let sent = true;
         switch (entry._dataSource) {
         case "config":
-            sent = main.setConfigValue(row.itemID, row.itemValue);
+            sent = main.setConfigValue(row.itemID, row.itemValue, row.answerKey);
+            answered = true;
             break;
         case "LUMA":
             sent = writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit, row.allChannels ? row.channelPaths() : [row.cID]);
@@ -366,11 +374,27 @@ Item {
             flashEdit("error");
             return ;
         }
-        flashEdit("ok");
+        if (!answered)
+            flashEdit("ok");
+
         if (!autoApply) {
             endEdit();
             initButtons();
             changeButtonsBySelection();
+        }
+    }
+
+    // The supply confirmed the command of one of this menu's rows.
+    function rowAnswered(identifier, params) {
+        if (!params || params.answer !== "ok" || identifier === "")
+            return ;
+
+        for (let i = 0; menu && i < menu.count; ++i) {
+            const cID = menu.get(i)._cID;
+            if (cID !== undefined && identifier.startsWith(cID + "@")) {
+                flashEdit("ok");
+                return ;
+            }
         }
     }
 
@@ -542,6 +566,7 @@ Item {
         main.viewChanged.connect(initView);
         main.subscribe(controller, cID, updateState);
         main.alert.connect(alert.add);
+        main.componentTriggered.connect(rowAnswered);
     }
     Component.onDestruction: destroyView()
 

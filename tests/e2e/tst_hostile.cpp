@@ -62,27 +62,26 @@ void tst_Hostile::failedSaveRaisesAlert()
     Panel panel(supply.port());
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() > 0, 10000);
     QSignalSpy alerts(panel.root(), SIGNAL(alert(QString, QString, QString)));
-    panel.call(
-            "receiveConfiguration",
-            { "<lumaConfig><hardwareConfig><device id=\"0-0\"/></hardwareConfig></lumaConfig>" });
     const QString file = QStringLiteral("lumaConfiguration.xml");
+    const QString brightness = QStringLiteral("hardwareConfig/device@id=0-0/@displayBrightness");
+    const auto contents = [&] {
+        QFile saved(file);
+        return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
+    };
 
-    panel.call("setConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness", "80" });
+    // Saved once the supply's configuration holds it.
+    QCOMPARE(panel.call("setConfigValue", { brightness, "8", "" }), QVariant(true));
+    QTRY_VERIFY_WITH_TIMEOUT(contents().contains("displayBrightness=\"8\""), 5000);
     QCOMPARE(alerts.count(), 0);
-    QFile saved(file);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QVERIFY(saved.readAll().contains("displayBrightness=\"80\""));
-    saved.close();
 
     // Where the file was, a directory now stands: the save fails.
     QVERIFY(QFile::remove(file));
     QVERIFY(QDir().mkdir(file));
-    panel.call("setConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness", "60" });
-    QCOMPARE(alerts.count(), 1);
+    QCOMPARE(panel.call("setConfigValue", { brightness, "6", "" }), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.count(), 1, 5000);
     QCOMPARE(alerts.first(),
              QVariantList({ "error", "THE CONFIGURATION COULD NOT BE SAVED", "error" }));
-    QCOMPARE(panel.call("getConfigValue", { "hardwareConfig/device@id=0-0/@displayBrightness" }),
-             QVariant("60"));
+    QCOMPARE(panel.call("getConfigValue", { brightness }), QVariant("6"));
     QVERIFY(QDir().rmdir(file));
 }
 

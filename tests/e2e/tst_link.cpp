@@ -33,6 +33,10 @@ private slots:
     void writeToASilentSupplyWarns();
     void lostResetNeverSucceeds();
     void settingChangedOfflineIsRefused();
+    void settingTheSupplyRefusesLeavesTheFile();
+    void settingOnADeadSocketEndsInAWarning();
+    void settingWaitsForThisLoginsConfiguration();
+    void usbCommandsOneAtATime();
     void supplyRestartKeepsCache();
     void silentSupplyIsReopened();
     void wrongCredentials();
@@ -514,17 +518,21 @@ void tst_Link::settingChangedOfflineIsRefused()
     const QString standby = QStringLiteral("hardwareConfig/device@id=0-0/@displayStandby");
     QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standby }).toString(),
                               QStringLiteral("10"), 10000);
-    // Written once while logged in, so that the local file exists.
-    QCOMPARE(panel.call("setConfigValue", { standby, "10" }), QVariant(true));
+    // Written once while logged in, so that the local file exists once
+    // the supply's configuration confirms it.
+    QCOMPARE(panel.call("setConfigValue", { standby, "10", "" }), QVariant(true));
     QFile file(QStringLiteral("lumaConfiguration.xml"));
+    QTRY_VERIFY_WITH_TIMEOUT(file.exists(), 5000);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
     QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    const QList<QJsonValue> sentBefore = supply.received();
+    const int changesBefore = supply.writes().filter("configurationChanged").size();
 
     supply.stop();
     QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
-    QCOMPARE(panel.call("setConfigValue", { standby, "3" }), QVariant(false));
+    QCOMPARE(panel.call("setConfigValue", { standby, "3", "" }), QVariant(false));
     QCOMPARE(panel.call("getConfigValue", { standby }).toString(), QStringLiteral("10"));
     QCOMPARE(alerts(raised),
              QStringList({ "notSent|NOT CONNECTED: SETTING DISPLAY STANDBY NOT SENT|warning" }));
@@ -536,9 +544,217 @@ void tst_Link::settingChangedOfflineIsRefused()
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
     Panel::run(2000);
     QCOMPARE(panel.call("getConfigValue", { standby }).toString(), QStringLiteral("10"));
-    const QList<QJsonValue> in = supply.received();
-    QCOMPARE(count(in, "setConfig"), 0);
-    QVERIFY(!supply.writes().join('\n').contains("configurationChanged"));
+    QCOMPARE(count(supply.received(), "setConfig"), count(sentBefore, "setConfig"));
+    QCOMPARE(supply.writes().filter("configurationChanged").size(), changesBefore);
+}
+
+// The XML of every "setConfig" the supply received.
+static QStringList sentConfigurations(const SupplyProcess &supply)
+{
+    QStringList result;
+    for (const QJsonValue &frame : supply.received()) {
+        const QJsonObject envelope = frame.toObject();
+        if (envelope.value("t").toString() == QLatin1String("setConfig"))
+            result << QString::fromUtf8(
+                    QByteArray::fromBase64(envelope.value("d").toString().toLatin1()));
+    }
+    return result;
+}
+
+static QByteArray fileContents()
+{
+    QFile file(QStringLiteral("lumaConfiguration.xml"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+static const QString standbyPath = QStringLiteral("hardwareConfig/device@id=0-0/@displayStandby");
+
+// A setting the supply takes is saved once its configuration shows it; one
+// it does not take (a polarity relay under voltage) leaves the file as it
+// was and says so.
+void tst_Link::settingTheSupplyRefusesLeavesTheFile()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standbyPath }).toString(),
+                              QStringLiteral("10"), 10000);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    QCOMPARE(panel.call("setConfigValue", { standbyPath, "4", "" }), QVariant(true));
+    QVERIFY(!fileContents().contains("displayStandby=\"4\""));
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents().contains("displayStandby=\"4\""), 5000);
+    const QByteArray taken = fileContents();
+
+    const QString polarity = QStringLiteral("hardwareConfig/device@id=0-0/channel@id=0/@polarity");
+    QCOMPARE(panel.call("getConfigValue", { polarity }).toString(), QStringLiteral("p"));
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.on", "1", "" }), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(value(panel, "0.0.0", "Control.on"), QStringLiteral("1"), 5000);
+    QCOMPARE(panel.call("setConfigValue", { polarity, "n", "cfgItemChPolarity@" + polarity }),
+             QVariant(true));
+    QCOMPARE(panel.call("getObjectState", { "cfgItemChPolarity@" + polarity }).toString(),
+             QStringLiteral("active"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+            alerts(raised).contains("warning|SETTING POLARITY NOT TAKEN BY THE SUPPLY|warning"),
+            8000);
+    QCOMPARE(panel.call("getConfigValue", { polarity }).toString(), QStringLiteral("p"));
+    QCOMPARE(panel.call("getObjectState", { "cfgItemChPolarity@" + polarity }).toString(),
+             QStringLiteral("error"));
+    QCOMPARE(fileContents(), taken);
+    // The supply saw the setting and said why it refused it.
+    QVERIFY(sentConfigurations(supply).last().contains("polarity=\"n\""));
+    QVERIFY(alerts(raised).filter(QRegularExpression("^error\\|")).size() == 1);
+    QVERIFY(!alerts(raised).join('\n').contains("SETTING DISPLAY STANDBY"));
+}
+
+// A supply that stops answering while the link still counts itself
+// logged in: the setting ends in a warning, and neither the store nor the
+// file keeps a value the supply never confirmed.
+void tst_Link::settingOnADeadSocketEndsInAWarning()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standbyPath }).toString(),
+                              QStringLiteral("10"), 10000);
+    QCOMPARE(panel.call("setConfigValue", { standbyPath, "5", "" }), QVariant(true));
+    QTRY_VERIFY_WITH_TIMEOUT(fileContents().contains("displayStandby=\"5\""), 5000);
+    const QByteArray saved = fileContents();
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+
+    supply.pause();
+    QCOMPARE(panel.call("setConfigValue", { standbyPath, "7", "" }), QVariant(true));
+    QVERIFY(panel.property("connected").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(
+            !alerts(raised).filter("SETTING DISPLAY STANDBY NOT CONFIRMED").isEmpty(), 8000);
+    QCOMPARE(alerts(raised).filter("SETTING DISPLAY STANDBY").size(), 1);
+    QCOMPARE(panel.call("getConfigValue", { standbyPath }).toString(), QStringLiteral("5"));
+    QCOMPARE(fileContents(), saved);
+    supply.resume();
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    Panel::run(1500);
+    QCOMPARE(fileContents(), saved);
+}
+
+// Calls a root screen function when the link logs in, before the supply's
+// configuration of that login can have arrived.
+class AtLogin : public QObject
+{
+    Q_OBJECT
+public:
+    AtLogin(Panel &panel, const QVariantList &arguments)
+        : m_panel(panel), m_arguments(arguments) { }
+    QList<QVariant> results;
+
+public slots:
+    void loggedIn() { results << m_panel.call("setConfigValue", m_arguments); }
+
+private:
+    Panel &m_panel;
+    QVariantList m_arguments;
+};
+
+// A supply changed by someone else while the link was down: a setting made
+// as the link logs in again is refused, as it would send the copy from
+// before the outage; once the new configuration is in, settings go out on
+// top of it.
+void tst_Link::settingWaitsForThisLoginsConfiguration()
+{
+    SupplyProcess before({ QStringLiteral("--standby"), QStringLiteral("10") });
+    QVERIFY(before.start());
+    const quint16 port = before.port();
+    Panel panel(port);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standbyPath }).toString(),
+                              QStringLiteral("10"), 10000);
+    before.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+
+    const QString brightness = QStringLiteral("hardwareConfig/device@id=0-0/@displayBrightness");
+    AtLogin atLogin(panel, { brightness, "2", "" });
+    QVERIFY(QObject::connect(panel.child("appendQueue"), SIGNAL(loggedIn()), &atLogin,
+                             SLOT(loggedIn())));
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+    SupplyProcess after({ QStringLiteral("--standby"), QStringLiteral("3") });
+    QVERIFY(after.start(port));
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getConfigValue", { standbyPath }).toString(),
+                              QStringLiteral("3"), 10000);
+    QCOMPARE(atLogin.results, QList<QVariant>({ QVariant(false) }));
+    // Leaving out the withdrawals of the login's first reports.
+    QCOMPARE(alerts(raised).filter(QRegularExpression("^[^|]*\\|[^|]+\\|")),
+             QStringList({ "notSent|CONFIGURATION NOT READ YET: SETTING DISPLAY BRIGHTNESS NOT "
+                           "SENT|warning" }));
+    Panel::run(500);
+    QVERIFY(sentConfigurations(after).isEmpty());
+
+    QCOMPARE(panel.call("setConfigValue", { brightness, "2", "" }), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(sentConfigurations(after).size(), 1, 3000);
+    QVERIFY(sentConfigurations(after).first().contains("displayStandby=\"3\""));
+    QVERIFY(sentConfigurations(after).first().contains("displayBrightness=\"2\""));
+}
+
+static QStringList fileCommands(const SupplyProcess &supply)
+{
+    QStringList commands;
+    for (const QJsonValue &frame : supply.received()) {
+        for (const QJsonValue &packet : requestPackets(frame)) {
+            const QString command = packet.toObject().value(QStringLiteral("c")).toString();
+            if (command == "downloadFile" || command == "uploadFile" || command == "unmount")
+                commands << command;
+        }
+    }
+    return commands;
+}
+
+// One USB file command at a time; its wait ends on the supply's word, and
+// an error that may belong to a later write leaves it to its warning.
+void tst_Link::usbCommandsOneAtATime()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    Panel::run(500);
+    QSignalSpy raised(panel.root(), SIGNAL(alert(QString, QString, QString)));
+
+    QCOMPARE(panel.command("saveConfiguration", { { "name", "a.xml" } }), QVariant(true));
+    QCOMPARE(panel.command("unmountUsbDevice"), QVariant(false));
+    QCOMPARE(alerts(raised), QStringList({ "notSent|USB BUSY: USB UNMOUNT NOT SENT|warning" }));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised).size(), 2, 3000);
+    QVERIFY(alerts(raised).at(1).startsWith("success|"));
+    QCOMPARE(fileCommands(supply), QStringList({ "downloadFile" }));
+
+    // Answered: the next goes out; the stick is gone after it.
+    QCOMPARE(panel.command("unmountUsbDevice"), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised).size(), 3, 3000);
+    QVERIFY(alerts(raised).at(2).startsWith("success|"));
+
+    // Its error, with nothing sent since, ends the wait as a failure.
+    QCOMPARE(panel.command("saveConfiguration", { { "name", "b.xml" } }), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised).size(), 5, 3000);
+    QVERIFY(alerts(raised).at(4).startsWith("error|CONFIGURATION SAVE TO USB FAILED: "));
+    QCOMPARE(panel.command("saveUsbDrivers"), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised).size(), 7, 3000);
+    QVERIFY(alerts(raised).at(6).startsWith("error|USB DRIVER SAVE FAILED: "));
+
+    // A write right after it: the error may be the write's, so it is only
+    // shown, and the wait runs on to its warning.
+    QCOMPARE(panel.command("saveConfiguration", { { "name", "c.xml" } }), QVariant(true));
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "100", "V" }),
+             QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts(raised).size(), 8, 3000);
+    QVERIFY(alerts(raised).at(7).startsWith("error|downloadFile"));
+    Panel::run(1000);
+    QCOMPARE(alerts(raised).size(), 8);
+    QCOMPARE(panel.command("unmountUsbDevice"), QVariant(false));
+    QTRY_COMPARE_WITH_TIMEOUT(
+            alerts(raised).mid(9),
+            QStringList(
+                    { "warning|CONFIGURATION SAVE TO USB NOT CONFIRMED BY THE SUPPLY|warning" }),
+            6000);
+    QCOMPARE(fileCommands(supply),
+             QStringList({ "downloadFile", "unmount", "downloadFile", "downloadFile",
+                           "downloadFile" }));
 }
 
 void tst_Link::supplyRestartKeepsCache()

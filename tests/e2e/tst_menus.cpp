@@ -27,6 +27,7 @@ private slots:
     void currentRampTyped();
     void rampForAllChannels();
     void configurationSavedAndRestored();
+    void usbRowShowsTheSupplysWord();
     void remoteSetupReconnects();
 };
 
@@ -132,6 +133,11 @@ static bool screenKey(Panel &panel, const QString &caption)
 static QString cached(Panel &panel, const QString &path, const QString &name)
 {
     return panel.call("getItemValue", { path, name }).toList().value(1).toString();
+}
+
+static QString text(QQuickItem *item)
+{
+    return item ? item->property("text").toString() : QStringLiteral("<missing>");
 }
 
 static QString configOf(Panel &panel, const QString &path)
@@ -327,10 +333,7 @@ void tst_Menus::displayStandbyFromHome()
 
     QTRY_VERIFY_WITH_TIMEOUT(!sentConfigurations(supply).isEmpty(), 3000);
     QVERIFY(sentConfigurations(supply).last().contains("displayStandby=\"2\""));
-    QFile file("lumaConfiguration.xml");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains("displayStandby=\"2\""));
-    // Read back from the supply a second later, and shown.
+    // Read back from the supply, shown, and saved then.
     const int received = supply.received().size();
     QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
@@ -342,6 +345,9 @@ void tst_Menus::displayStandbyFromHome()
             3000);
     QTest::qWait(500);
     QCOMPARE(configOf(panel, "hardwareConfig/device@id=0-0/@displayStandby"), QStringLiteral("2"));
+    QFile file("lumaConfiguration.xml");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("displayStandby=\"2\""));
     QCOMPARE(current(panel), QStringLiteral("Display Standby time"));
     QCOMPARE(keyLabel(panel, "bb_bt1"), QStringLiteral("EDIT"));
     QList<QQuickItem *> rows;
@@ -566,7 +572,7 @@ void tst_Menus::configurationSavedAndRestored()
             3000);
 
     // A change, then the saved file back.
-    panel.call("setConfigValue", { standby, "2" });
+    panel.call("setConfigValue", { standby, "2", "" });
     QTRY_COMPARE_WITH_TIMEOUT(configOf(panel, standby), QStringLiteral("2"), 3000);
     panel.command("getConfigFilesList");
     QTest::qWait(500);
@@ -583,6 +589,58 @@ void tst_Menus::configurationSavedAndRestored()
     QCOMPARE(row->property("itemValue").toString(), QStringLiteral("bench_1.xml"));
     QVERIFY(softKey(panel, "bb_bt1", "APPLY"));
     QTRY_COMPARE_WITH_TIMEOUT(configOf(panel, standby), QStringLiteral("10"), 5000);
+}
+
+// The save row as the operator sees it: refused while another USB command
+// waits (the edit stays open), and red when the supply reports an error.
+void tst_Menus::usbRowShowsTheSupplysWord()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QVERIFY(connectedPanel(panel));
+    panel.command("openMenu");
+    QVERIFY(walkTo(panel, "CLEAR / RESET / BACKUP / RESTORE"));
+    QVERIFY(softKey(panel, "bb_bt1", "SELECT"));
+    QTRY_COMPARE(shownMenu(panel), QStringLiteral("configReset"));
+    QVERIFY(walkTo(panel, "Save configuration"));
+    QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
+    QObject *row = rowInEdit(panel);
+    QVERIFY(row);
+    Panel::run(500);
+
+    // The stick unmounted; then a restore whose error cannot be told from
+    // a write's: it waits on, and the save is refused meanwhile.
+    QCOMPARE(panel.command("unmountUsbDevice"), QVariant(true));
+    QTRY_COMPARE_WITH_TIMEOUT(panel.call("getObjectState", { "usbAuxStatus" }).toString(),
+                              QStringLiteral("off"), 3000);
+    QCOMPARE(panel.command("restoreConfiguration", { { "file", "none.xml" } }), QVariant(true));
+    QCOMPARE(panel.call("setItemValue", { "0.0.0", "Control.voltageSet", "10", "V" }),
+             QVariant(true));
+    Panel::run(300);
+    QVERIFY(softKey(panel, "bb_bt1", "APPLY"));
+    QCOMPARE(view(panel)->property("mode").toString(), QStringLiteral("edit"));
+    QCOMPARE(text(item(panel, "alert")->findChild<QQuickItem *>("message")),
+             QStringLiteral("USB BUSY: CONFIGURATION SAVE TO USB NOT SENT"));
+    QCOMPARE(panel.call("getObjectState", { "wh1" }).toString(), QStringLiteral("error"));
+    grab(panel.view(), "zandor-menu-usb-busy.png");
+
+    // The restore's warning, then a save to the stick that is gone.
+    QTRY_COMPARE_WITH_TIMEOUT(
+            text(item(panel, "alert")->findChild<QQuickItem *>("message")),
+            QStringLiteral("CONFIGURATION RESTORE FROM USB NOT CONFIRMED BY THE SUPPLY"), 6000);
+    QVERIFY(softKey(panel, "bb_bt1", "APPLY"));
+    QCOMPARE(view(panel)->property("mode").toString(), QStringLiteral("select"));
+    QTRY_COMPARE_WITH_TIMEOUT(row->property("state").toString(), QStringLiteral("error"), 3000);
+    QVERIFY(text(item(panel, "alert")->findChild<QQuickItem *>("message"))
+                    .startsWith("CONFIGURATION SAVE TO USB FAILED: "));
+    QCOMPARE(panel.call("getObjectState", { "wh1" }).toString(), QString());
+    Panel::run(700);
+    const QImage failed = grab(panel.view(), "zandor-menu-usb-error.png");
+    auto *label = qobject_cast<QQuickItem *>(row)->findChild<QQuickItem *>("label");
+    const QRect area = label->mapRectToScene(QRectF(0, 8, 140, 22)).toRect();
+    QVERIFY2(count(failed, area, QColor(QStringLiteral("#ce0000")), 40) > 20,
+             "the failed row is not drawn red");
 }
 
 void tst_Menus::remoteSetupReconnects()

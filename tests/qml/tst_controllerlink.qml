@@ -14,19 +14,28 @@ TestCase {
     property var link: null
     property var cache: null
     property var commands: null
+    property var config: null
     property var peer: null
     property var frames: []
+    // The supply's configuration: when set, every "getConfig" is answered
+    // with it, and a "setConfig" replaces it while the supply takes them.
+    property string supplyConfiguration: ""
+    property bool takesSettings: true
+    readonly property string standby: "hardwareConfig/device@id=0-0/@displayStandby"
 
     function initTestCase() {
         Views.waitForStart(testCase, main);
         link = Children.find(main, "appendQueue");
         cache = Children.find(main, "addItem");
         commands = Children.find(main, "confirmedWrites");
-        verify(link !== null && cache !== null && commands !== null);
+        config = Children.find(main, "getNumberOfChildren");
+        verify(link !== null && cache !== null && commands !== null && config !== null);
         verify(server.listen);
     }
 
     function init() {
+        supplyConfiguration = "";
+        takesSettings = true;
         commands.cancelAll();
         main.cancelDelay(main.displayTimer);
         main.displayIsOn = true;
@@ -34,6 +43,7 @@ TestCase {
         link.queue = [];
         frames = [];
         alertSpy.clear();
+        triggerSpy.clear();
     }
 
     function online() {
@@ -705,28 +715,307 @@ TestCase {
         main.cancelDelay(main.displayTimer);
     }
 
+    // Logged in to a supply that answers with this configuration.
+    function onlineWith(xml) {
+        supplyConfiguration = xml;
+        online();
+        tryCompare(commands, "configurationRead", true, 3000);
+        frames = [];
+        alertSpy.clear();
+        configSpy.clear();
+        triggerSpy.clear();
+    }
+
+    // The standby as the file holds it: what a fresh store reads from it.
+    function savedStandby() {
+        const file = createTemporaryQmlObject("import cppComponents.config 1.0; Config {}", testCase);
+        return file.loadConfiguration() ? file.getProperty(standby) : "<no file>";
+    }
+
+    function setConfigFrames() {
+        return frames.filter(function(f) {
+            return JSON.parse(f).t === "setConfig";
+        }).map(function(f) {
+            return Qt.atob(JSON.parse(f).d);
+        });
+    }
+
     // Changed while offline: refused, the store and its file as the supply
     // sent them, and the rows told to show that again.
     function test_setConfigValueRefusedWhileOffline() {
-        online();
-        link.configurationReceived(standbyConfiguration("3"));
-        verify(main.setConfigValue("hardwareConfig/device@id=0-0/@displayStandby", "4"));
-        const file = createTemporaryQmlObject("import cppComponents.config 1.0; Config {}", testCase);
-        verify(file.loadConfiguration());
-        compare(file.getProperty("hardwareConfig/device@id=0-0/@displayStandby"), "4");
+        onlineWith(standbyConfiguration("4"));
+        verify(config.saveConfiguration());
         offline();
         configSpy.clear();
         ignoreWarning(/Commands: SETTING DISPLAY STANDBY not sent: not logged in to the supply/);
-        verify(!main.setConfigValue("hardwareConfig/device@id=0-0/@displayStandby", "9"));
-        compare(main.getConfigValue("hardwareConfig/device@id=0-0/@displayStandby"), "4");
-        verify(file.loadConfiguration());
-        compare(file.getProperty("hardwareConfig/device@id=0-0/@displayStandby"), "4");
+        verify(!main.setConfigValue(standby, "9"));
+        compare(main.getConfigValue(standby), "4");
+        compare(savedStandby(), "4");
         compare(configSpy.count, 1);
         compare(argumentsOf(alertSpy), [["notSent", "NOT CONNECTED: SETTING DISPLAY STANDBY NOT SENT", "warning"]]);
         online();
         wait(300);
         compare(sent(), []);
+        compare(setConfigFrames(), []);
         main.cancelDelay(main.displayTimer);
+    }
+
+    // A setting is the supply's once a configuration it sends after the
+    // write holds it; only then is the file saved. Otherwise a warning
+    // after the time-out, and the store and file as the supply has them.
+    function test_settingEndsInTheSupplysWord_data() {
+        return [{
+            "tag": "taken",
+            "takes": true,
+            "answers": true,
+            "alert": [],
+            "row": "",
+            "confirmed": [["row@standby", {
+                "answer": "ok"
+            }]],
+            "result": "7"
+        }, {
+            "tag": "not taken",
+            "takes": false,
+            "answers": true,
+            "warning": /Commands: setting display standby not taken: the supply's configuration holds another value/,
+            "alert": [["warning", "SETTING DISPLAY STANDBY NOT TAKEN BY THE SUPPLY", "warning"]],
+            "row": "error",
+            "confirmed": [],
+            "result": "3"
+        }, {
+            "tag": "no configuration",
+            "takes": false,
+            "answers": false,
+            "warning": /Commands: setting display standby not confirmed by the supply within 5000 ms/,
+            "alert": [["warning", "SETTING DISPLAY STANDBY NOT CONFIRMED BY THE SUPPLY", "warning"]],
+            "row": "warning",
+            "confirmed": [],
+            "result": "3"
+        }];
+    }
+
+    function test_settingEndsInTheSupplysWord(data) {
+        onlineWith(standbyConfiguration("3"));
+        verify(config.saveConfiguration());
+        takesSettings = data.takes;
+        if (!data.answers)
+            supplyConfiguration = "";
+
+        if (data.warning)
+            ignoreWarning(data.warning);
+
+        verify(main.setConfigValue(standby, "7", "row@standby"));
+        tryVerify(function() {
+            return setConfigFrames().length === 1;
+        }, 3000);
+        verify(setConfigFrames()[0].includes("displayStandby=\"7\""));
+        // Sent, not yet the supply's: shown waiting, the file as it was.
+        compare(main.getConfigValue(standby), "7");
+        compare(main.getObjectState("row@standby"), "active");
+        compare(savedStandby(), "3");
+        wait(5500);
+        compare(argumentsOf(alertSpy), data.alert);
+        compare(main.getObjectState("row@standby"), data.row);
+        compare(argumentsOf(triggerSpy), data.confirmed);
+        compare(main.getConfigValue(standby), data.result);
+        compare(savedStandby(), data.result);
+        main.cancelDelay(main.displayTimer);
+    }
+
+    // A re-login's first settings would send the copy from before the
+    // outage: refused until the supply's configuration of this login is in.
+    function test_settingWaitsForThisLoginsConfiguration() {
+        onlineWith(standbyConfiguration("3"));
+        offline();
+        supplyConfiguration = "";
+        online();
+        configSpy.clear();
+        ignoreWarning(/Commands: SETTING DISPLAY STANDBY not sent: the supply's configuration of this login has not arrived yet/);
+        verify(!main.setConfigValue(standby, "7"));
+        compare(argumentsOf(alertSpy), [["notSent", "CONFIGURATION NOT READ YET: SETTING DISPLAY STANDBY NOT SENT", "warning"]]);
+        compare(main.getConfigValue(standby), "3");
+        compare(configSpy.count, 1);
+        wait(300);
+        compare(setConfigFrames(), []);
+        compare(sent(), []);
+        // Changed meanwhile by another client: the setting goes out on top
+        // of what the supply has now.
+        supplyConfiguration = standbyConfiguration("5");
+        main.loadConfiguration();
+        tryCompare(commands, "configurationRead", true, 3000);
+        compare(main.getConfigValue(standby), "5");
+        verify(main.setConfigValue("hardwareConfig/device@id=0-0/@displayBrightness", "2"));
+        tryVerify(function() {
+            return setConfigFrames().length === 1;
+        }, 3000);
+        verify(setConfigFrames()[0].includes("displayStandby=\"5\""));
+        verify(setConfigFrames()[0].includes("displayBrightness=\"2\""));
+        main.cancelDelay(main.displayTimer);
+    }
+
+    // A drop ends every wait with its own warning; the next login's
+    // configuration and answers confirm none of them.
+    function test_linkLostEndsSettingAndUsbWaits() {
+        onlineWith(standbyConfiguration("3"));
+        verify(config.saveConfiguration());
+        supplyConfiguration = "";
+        verify(main.setConfigValue(standby, "7", "row@standby"));
+        verify(main.command("saveConfiguration", {
+            "name": "a.xml",
+            "cID": "row@save"
+        }));
+        ignoreWarning(/Commands: configuration save to usb: link lost before the supply answered/);
+        ignoreWarning(/Commands: setting display standby: link lost before the supply answered/);
+        offline();
+        compare(argumentsOf(alertSpy), [["warning", "CONFIGURATION SAVE TO USB NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"], ["warning", "SETTING DISPLAY STANDBY NOT CONFIRMED, LINK LOST BEFORE THE SUPPLY ANSWERED", "warning"]]);
+        compare([main.getObjectState("row@standby"), main.getObjectState("row@save")], ["warning", "warning"]);
+        compare(main.getConfigValue(standby), "3");
+        compare(savedStandby(), "3");
+        alertSpy.clear();
+        onlineWith(standbyConfiguration("7"));
+        peer.sendTextMessage(JSON.stringify([{
+            "t": "response",
+            "c": [{
+                "e": "success",
+                "v": "Configuration saved"
+            }]
+        }]));
+        wait(5500);
+        compare(argumentsOf(alertSpy), [["success", "Configuration saved", "success"]]);
+        compare(triggerSpy.count, 0);
+        compare([main.getObjectState("row@standby"), main.getObjectState("row@save")], ["warning", "warning"]);
+        compare(main.getConfigValue(standby), "7");
+        compare(savedStandby(), "3");
+        main.cancelDelay(main.displayTimer);
+    }
+
+    function supplySays(type, text) {
+        peer.sendTextMessage(JSON.stringify([{
+            "t": "response",
+            "c": [{
+                "e": type,
+                "v": text
+            }]
+        }]));
+    }
+
+    // The wire names no command: "success" ends the USB wait, "error" only
+    // while nothing else went out since and no file list asked for before
+    // it is unanswered; any other error is shown as it is.
+    function test_usbAnswerMatchedToItsCommand_data() {
+        const voltage = function voltage() {
+            main.setItemValue("0.0.0", "Control.voltageSet", "5", "V");
+        };
+        const fileList = function fileList() {
+            main.command("getConfigFilesList");
+        };
+        return [{
+            "tag": "success",
+            "events": [["success", "Configuration saved"]],
+            "alerts": [["success", "Configuration saved", "success"]],
+            "row": "",
+            "confirmed": 1
+        }, {
+            "tag": "error with nothing sent since",
+            "events": [["error", "stick full"]],
+            "alerts": [["error", "stick full", "error"], ["error", "CONFIGURATION SAVE TO USB FAILED: stick full", "error"]],
+            "row": "error",
+            "confirmed": 0
+        }, {
+            "tag": "error after another write",
+            "between": voltage,
+            "events": [["error", "voltage refused"]],
+            "alerts": [["error", "voltage refused", "error"]],
+            "row": "active",
+            "confirmed": 0,
+            "waits": true
+        }, {
+            "tag": "error after a file list asked for since",
+            "between": fileList,
+            "events": [["error", "no list"]],
+            "alerts": [["error", "no list", "error"]],
+            "row": "active",
+            "confirmed": 0,
+            "waits": true
+        }, {
+            "tag": "error of a file list asked for before, then its own",
+            "before": fileList,
+            "events": [["error", "no list"], ["error", "stick full"]],
+            "alerts": [["error", "no list", "error"], ["error", "stick full", "error"], ["error", "CONFIGURATION SAVE TO USB FAILED: stick full", "error"]],
+            "row": "error",
+            "confirmed": 0
+        }, {
+            "tag": "file list answered before the error",
+            "before": fileList,
+            "list": true,
+            "events": [["error", "stick full"]],
+            "alerts": [["error", "stick full", "error"], ["error", "CONFIGURATION SAVE TO USB FAILED: stick full", "error"]],
+            "row": "error",
+            "confirmed": 0
+        }];
+    }
+
+    function test_usbAnswerMatchedToItsCommand(data) {
+        online();
+        if (data.before)
+            data.before();
+
+        if (data.list)
+            peer.sendTextMessage(JSON.stringify([{
+            "t": "response",
+            "c": [{
+                "e": "fileList",
+                "d": ["a.xml"]
+            }]
+        }]));
+
+        wait(100);
+        verify(main.command("saveConfiguration", {
+            "name": "a.xml",
+            "cID": "row@save"
+        }));
+        if (data.between)
+            data.between();
+
+        for (const e of data.events) supplySays(e[0], e[1])
+        tryCompare(alertSpy, "count", data.alerts.length, 3000);
+        wait(100);
+        compare(argumentsOf(alertSpy), data.alerts);
+        compare(main.getObjectState("row@save"), data.row);
+        compare(triggerSpy.count, data.confirmed);
+        compare(commands.usbWait !== null, data.waits === true);
+        if (!data.waits)
+            return ;
+
+        // The wait runs on to its warning.
+        ignoreWarning(/Commands: configuration save to usb not confirmed by the supply within 5000 ms/);
+        tryCompare(alertSpy, "count", data.alerts.length + 1, 6000);
+        compare(argumentsOf(alertSpy)[data.alerts.length], ["warning", "CONFIGURATION SAVE TO USB NOT CONFIRMED BY THE SUPPLY", "warning"]);
+        compare(main.getObjectState("row@save"), "warning");
+    }
+
+    // One USB file command at a time: a second is refused while the first
+    // waits, and goes out once the supply has answered.
+    function test_secondUsbCommandRefused() {
+        online();
+        verify(main.command("saveConfiguration", {
+            "name": "a.xml"
+        }));
+        ignoreWarning(/Commands: USB UNMOUNT not sent: another USB command waits for the supply's answer/);
+        verify(!main.command("unmountUsbDevice"));
+        compare(argumentsOf(alertSpy), [["notSent", "USB BUSY: USB UNMOUNT NOT SENT", "warning"]]);
+        // A file list is a read: not refused.
+        main.command("getConfigFilesList");
+        wait(300);
+        compare(frames.map(function(f) {
+            return JSON.parse(f).c[0].c;
+        }), ["downloadFile", "fileList"]);
+        supplySays("success", "Configuration saved");
+        tryCompare(alertSpy, "count", 2, 3000);
+        verify(main.command("unmountUsbDevice"));
+        tryCompare(frames, "length", 3, 3000);
+        compare(JSON.parse(frames[2]).c[0].c, "unmount");
     }
 
     function test_laterConfigurationSetsChannelCount() {
@@ -917,6 +1206,13 @@ TestCase {
     }
 
     SignalSpy {
+        id: triggerSpy
+
+        target: main
+        signalName: "componentTriggered"
+    }
+
+    SignalSpy {
         id: configSpy
 
         target: main
@@ -939,13 +1235,22 @@ TestCase {
         onClientConnected: {
             testCase.peer = webSocket;
             webSocket.onTextMessageReceived.connect(function(message) {
-                if (JSON.parse(message).t === "login")
+                const type = JSON.parse(message).t;
+                if (type === "login") {
                     webSocket.sendTextMessage(JSON.stringify({
-                    "t": "response",
-                    "i": "T1"
+                        "t": "response",
+                        "i": "T1"
+                    }));
+                    return ;
+                }
+                testCase.frames.push(message);
+                if (type === "setConfig" && testCase.takesSettings)
+                    testCase.supplyConfiguration = Qt.atob(JSON.parse(message).d);
+                else if (type === "getConfig" && testCase.supplyConfiguration !== "")
+                    webSocket.sendTextMessage(JSON.stringify({
+                    "file": "lumaConfig.xml",
+                    "d": Qt.btoa(testCase.supplyConfiguration)
                 }));
-                else
-                    testCase.frames.push(message);
             });
         }
     }

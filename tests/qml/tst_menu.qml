@@ -22,6 +22,10 @@ TestCase {
         commands.cancelAll();
         supply.online();
         tryVerify(supply.isOnline, 5000);
+        // Settings wait for the configuration of this login.
+        tryVerify(function() {
+            return commands.configurationRead;
+        }, 3000);
     }
 
     function initTestCase() {
@@ -41,7 +45,8 @@ TestCase {
         tryVerify(function() {
             return link.comState === "error" || link.comState === "closed";
         }, 3000);
-        verify(config.setConfiguration("<lumaConfig>" + "<hardwareConfig><device id=\"0-0\" displayStandby=\"10\" adcSampleRate=\"50\">" + "<channel id=\"0\" polarity=\"p\" voltageMode=\"6000\"/><channel id=\"1\" polarity=\"p\" voltageMode=\"6000\"/>" + "</device></hardwareConfig>" + "<hardwareDetect><device id=\"0-0\" adcSampleRate=\"50\">" + "<channel id=\"0\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "<channel id=\"1\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "</device></hardwareDetect>" + "<ethernet><ip>192.168.0.1</ip></ethernet>" + "</lumaConfig>"));
+        supply.configuration = "<lumaConfig>" + "<hardwareConfig><device id=\"0-0\" displayStandby=\"10\" adcSampleRate=\"50\">" + "<channel id=\"0\" polarity=\"p\" voltageMode=\"6000\"/><channel id=\"1\" polarity=\"p\" voltageMode=\"6000\"/>" + "</device></hardwareConfig>" + "<hardwareDetect><device id=\"0-0\" adcSampleRate=\"50\">" + "<channel id=\"0\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "<channel id=\"1\" voltageModeList=\"6000,3000\" currentModeList=\"0.004,0.008\"/>" + "</device></hardwareDetect>" + "<ethernet><ip>192.168.0.1</ip></ethernet>" + "</lumaConfig>";
+        verify(config.setConfiguration(supply.configuration));
     }
 
     function cleanupTestCase() {
@@ -421,7 +426,14 @@ TestCase {
         compare(sent("setItem"), ["Control.configurationChanged 1"]);
         compare(view.mode, "select");
         compare(keyTexts(), ["EDIT", "", "", "BACK"]);
-        compare(main.getObjectState("wh1"), "ok");
+        // Sent, not yet the supply's: the value waits in the edit colour,
+        // and the wheel says "ok" on the configuration that holds it.
+        compare(standby.state, "active");
+        compare(findChild(standby, "valueField").color, main.text_edit);
+        compare(main.getObjectState("wh1"), "");
+        tryCompare(main.objectStates, "wh1", "ok", 3000);
+        compare(standby.state, "");
+        compare(supply.configuration.includes("displayStandby=\"2\""), true);
         tryCompare(main.objectStates, "wh1", "", 1000);
     }
 
@@ -810,7 +822,74 @@ TestCase {
         compare(restore.itemValue, "first.xml");
         press("bb_bt1");
         compare(view.mode, "select");
-        compare(main.getObjectState("wh1"), "ok");
+        compare(main.getObjectState("wh1"), "");
+        supply.says("success", "Configuration restored");
+        tryCompare(main.objectStates, "wh1", "ok", 3000);
+    }
+
+    // A USB command from a row: one refused keeps the edit open with the
+    // refusal shown; one sent closes it, and the supply's word
+    // decides: "ok" on the wheel for its success, an alert and a red row
+    // for its error.
+    function test_usbEditEndsInTheSupplysWord_data() {
+        return [{
+            "tag": "USB busy",
+            "busy": true,
+            "warning": /Commands: CONFIGURATION SAVE TO USB not sent: another USB command waits for the supply's answer/,
+            "message": "USB BUSY: CONFIGURATION SAVE TO USB NOT SENT",
+            "mode": "edit",
+            "wheel": "error",
+            "row": ""
+        }, {
+            "tag": "success",
+            "answer": ["success", "Configuration saved on USB as a.xml"],
+            "message": "Configuration saved on USB as a.xml",
+            "mode": "select",
+            "wheel": "ok",
+            "row": ""
+        }, {
+            "tag": "error",
+            "answer": ["error", "the USB memory is full"],
+            "message": "CONFIGURATION SAVE TO USB FAILED: the USB memory is full",
+            "mode": "select",
+            "wheel": "",
+            "row": "error"
+        }];
+    }
+
+    function test_usbEditEndsInTheSupplysWord(data) {
+        main.setObjectState("cfgItemSaveConfig@configName", "");
+        supply.files = ["a.xml"];
+        if (data.busy)
+            verify(main.command("unmountUsbDevice"));
+
+        open("configReset");
+        const save = selectLabel("Save configuration");
+        press("bb_bt1");
+        for (const character of "a") key(character)
+        // The file list the menu asked for is answered first.
+        tryCompare(commands, "fileListAsked", -1, 3000);
+        supply.files = undefined;
+        if (data.warning)
+            ignoreWarning(data.warning);
+
+        press("bb_bt1");
+        compare(view.mode, data.mode);
+        if (data.answer) {
+            compare(save.state, "active");
+            compare(main.getObjectState("wh1"), "");
+            supply.says(data.answer[0], data.answer[1]);
+            tryCompare(save, "state", data.row, 3000);
+        }
+        tryCompare(main.objectStates, "wh1", data.wheel, 1000);
+        const alert = findChild(view, "alert");
+        compare(findChild(alert, "message").text, data.message);
+        compare(save.state, data.row);
+        compare(findChild(save, "label").color, data.row === "error" ? main.status_color_error : save.text_color);
+        main.setObjectState(save.answerKey, "");
+        if (view.mode === "edit")
+            press("bb_bt2");
+
     }
 
     function test_restoreWithoutFileSaysSo() {

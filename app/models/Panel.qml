@@ -15,6 +15,9 @@ Item {
     readonly property var veiledViews: ["Channellist", "Channel", "Oscilloscope"]
     // Said once per outage, however often a key is pressed.
     property bool keysRefused: false
+    // Keys whose press was refused: their release is refused with it, even
+    // once the link is back.
+    property var refusedPresses: Object.create(null)
     // Running state -> [on-LED, ok-LED]; null leaves an LED as it is.
     readonly property var runningStateLeds: ({
         "ok": ["on", "on"],
@@ -95,18 +98,21 @@ Item {
     }
 
     function keyPressed(buttonId) {
-        if (!keyLocked(buttonId))
+        if (keyLocked(buttonId))
+            refusedPresses[buttonId] = true;
+        else
             triggerPanelKey(buttonId, "pressed");
-
     }
 
     function keyReleased(buttonId) {
+        const pressRefused = buttonId in refusedPresses;
+        delete refusedPresses[buttonId];
         if (!resetDisplayTimer()) {
             // The release only woke the display: drop the pressed look.
             triggerPanelKey(buttonId, "canceled");
             return ;
         }
-        if (keyLocked(buttonId)) {
+        if (pressRefused || keyLocked(buttonId)) {
             triggerPanelKey(buttonId, "canceled");
             return ;
         }

@@ -110,32 +110,51 @@ Item {
         changeButtonsBySelection();
     }
 
-    function isAnyChannelTurnedOn() {
-        const on = main.getItemValue("0.0", "Status.on")[1];
-        return on === "1" || on === "" || on === undefined;
-    }
-
-    // An unreported state counts as on: entries stay blocked until the
-    // supply has answered.
-    function checkCondition(name) {
-        switch (name) {
-        case "isAnyChannelTurnedOn":
-            return isAnyChannelTurnedOn();
-        case "isChannelTurnedOn":
-        case "isChannelFixed":
-            return isChannelTurnedOn();
-        }
-        return false;
-    }
-
-    function isChannelTurnedOn() {
-        const path = main.selectedChannel.cID;
-        if (path === "0.0.*")
-            return isAnyChannelTurnedOn();
-
-        return ["Status.on", "Control.on"].some(function(item) {
+    // "unknown" while one of the items is not current (a last known "0"
+    // may be long out of date), else "off" when all read "0", else "on".
+    function switchState(path, items) {
+        let state = "off";
+        for (const item of items) {
             const on = main.getItemValue(path, item)[1];
-            return on === "1" || on === "" || on === undefined;
+            if (!main.isItemCurrent(path, item))
+                state = "unknown";
+            else if (on !== "0" && state === "off")
+                state = "on";
+        }
+        return state;
+    }
+
+    // Why the named condition blocks its entry now, "" when it does not.
+    // Only current values unblock: the supply has not reported a state,
+    // or the link lost it, and the entry stays blocked.
+    function blockReason(name) {
+        if (name !== "isAnyChannelTurnedOn" && name !== "isChannelTurnedOn" && name !== "isChannelFixed")
+            return "";
+
+        const channel = main.selectedChannel;
+        const one = name !== "isAnyChannelTurnedOn" && channel.cID !== "0.0.*";
+        const state = one ? switchState(channel.cID, ["Status.on", "Control.on"]) : switchState("0.0", ["Status.on"]);
+        if (state === "off")
+            return "";
+
+        if (!one)
+            return state === "on" ? "A CHANNEL IS ON" : "CHANNEL STATES NOT CURRENT";
+
+        return state === "on" ? "CHANNEL " + channel.chIndex + " IS ON" : "STATE OF CHANNEL " + channel.chIndex + " NOT CURRENT";
+    }
+
+    function checkCondition(name) {
+        return blockReason(name) !== "";
+    }
+
+    // An action its condition blocks is refused with the reason.
+    function refuseBlocked(entry) {
+        const message = String(entry._itemName).toUpperCase() + " BLOCKED: " + blockReason(entry._readonlyConditionCommand);
+        console.warn("Menu: " + message);
+        command("addAlert", {
+            "type": cID,
+            "state": "warning",
+            "message": message
         });
     }
 
@@ -183,7 +202,7 @@ Item {
             else if (action === "menu")
                 setButton("bb_bt1", "SELECT", "openSubMenu");
             else if (action === "command" && entry._readonlyConditionCommand !== undefined && checkCondition(entry._readonlyConditionCommand))
-                setButton("bb_bt1", "BLOCKED", "");
+                setButton("bb_bt1", "BLOCKED", "blocked");
             else if (action === "command")
                 setButton("bb_bt1", "SET / DO", entry._command);
             else
@@ -248,7 +267,16 @@ Item {
 
     function editItem() {
         const row = menuList.currentItem;
-        if (currentItem === undefined || currentItem._action !== "edit" || !row || !row.isEditable)
+        if (currentItem === undefined || currentItem._action !== "edit" || !row)
+            return ;
+
+        // Decided on the values of this moment, not of the row's last check.
+        row.checkBlocked();
+        if (row.state === "blocked") {
+            refuseBlocked(row.entry);
+            return ;
+        }
+        if (!row.isEditable)
             return ;
 
         cancelFlash();
@@ -327,6 +355,14 @@ Item {
 
     function applyEdit() {
         const row = itemInEdit;
+        if (row)
+            row.checkBlocked();
+
+        if (row && row.state === "blocked") {
+            refuseBlocked(row.entry);
+            flashEdit("error");
+            return ;
+        }
         if (!row || !row.isEditable)
             return ;
 
@@ -521,6 +557,11 @@ Item {
             break;
         case "editItem":
             editItem();
+            break;
+        case "blocked":
+            if (currentItem !== undefined && checkCondition(currentItem._readonlyConditionCommand))
+                refuseBlocked(currentItem);
+
             break;
         case "keyPressed":
             keyPressed(params.key);

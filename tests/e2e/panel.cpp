@@ -7,12 +7,36 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
 
+static QtMessageHandler testLog = nullptr;
+
+// Still written to the test's log; a failure of the test that ran.
+static void failOnScriptError(QtMsgType type, const QMessageLogContext &context,
+                              const QString &message)
+{
+    testLog(type, context, message);
+    if (Panel::isScriptError(message))
+        QTest::qFail(qPrintable(QStringLiteral("script error in the log: ") + message), __FILE__,
+                     __LINE__);
+}
+
+bool Panel::isScriptError(const QString &line)
+{
+    static const QRegularExpression error(QStringLiteral(
+            "TypeError|ReferenceError|RangeError|SyntaxError|is not a function|is not defined|"
+            "Cannot read property|Cannot assign|Unable to assign|Binding loop detected"));
+    return error.match(line).hasMatch();
+}
+
 void Panel::prepareApplication()
 {
+    // Over the test library's handler, which is installed once the tests run.
+    if (!testLog)
+        testLog = qInstallMessageHandler(failOnScriptError);
     nameApplication();
     chooseRenderer();
     registerInterfaceTypes();

@@ -26,7 +26,12 @@ public:
     // The root screen's child with the given member, e.g. the link by "appendQueue".
     QObject *child(const char *member) const;
 
+    // Also fails the running test on every script error or binding warning
+    // the interface writes to this process's log, as the Qt Quick tests do.
     static void prepareApplication();
+    // Whether a log line is such an error; for the log of a program a test
+    // started, too.
+    static bool isScriptError(const QString &line);
     // Waits as an operator's taps would: a soft key ignores a second tap
     // within half a second of one that changed its action.
     static void paceTap();

@@ -29,6 +29,8 @@ private slots:
     void configurationSavedAndRestored();
     void usbRowShowsTheSupplysWord();
     void remoteSetupReconnects();
+    void linkLostInAChannelMenu_data();
+    void linkLostInAChannelMenu();
 };
 
 // The view slot: the root's child that holds the shown view.
@@ -669,6 +671,54 @@ void tst_Menus::remoteSetupReconnects()
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("numberOfChannels").toInt() > 0, 5000);
     QCOMPARE(panel.call("getRemoteConfig", { "port" }).toString(), QString::number(supply.port()));
+}
+
+void tst_Menus::linkLostInAChannelMenu_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("voltage menu") << "openVoltageMenu"
+                                  << "Voltage Set" << false << "channelSetup_voltageMenu";
+    QTest::newRow("voltage in edit") << "openVoltageMenu"
+                                     << "Voltage Set" << true << "configRemote";
+    QTest::newRow("channel setup in edit") << "openChannelSetup"
+                                           << "Voltage Ramp Up" << true << "configRemote";
+}
+
+// The link lost while a channel's menu is open: an edit ends (and the remote
+// panel shows its set-up), a menu merely shown stays. The harness fails on
+// any script error this leaves in the log.
+void tst_Menus::linkLostInAChannelMenu()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, entry);
+    QFETCH(bool, edit);
+    QFETCH(QString, shown);
+
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    Panel panel(supply.port());
+    QVERIFY(connectedPanel(panel));
+    panel.call("setSelectedChannel", { "0.0.1" });
+    panel.command(command);
+    QTRY_COMPARE(panel.property("currentView").toString(), QStringLiteral("Menu"));
+    QVERIFY(walkTo(panel, entry));
+    if (edit) {
+        QTest::qWait(1200); // the rows have read their values
+        QVERIFY(softKey(panel, "bb_bt1", "EDIT"));
+        QVERIFY(rowInEdit(panel));
+        turn(panel, 1);
+    }
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownMenu(panel), shown, 2000);
+    QCOMPARE(view(panel)->property("mode").toString(), QStringLiteral("select"));
+    QVERIFY(!rowInEdit(panel));
+    QTest::qWait(1500);
 }
 
 QTEST_MAIN(tst_Menus)

@@ -1,12 +1,14 @@
 // The device build's root screen against the virtual supply and a fake
 // panel device tree: keys, wheel, channel LEDs and display standby.
 #include "devicefiles.h"
+#include "items.h"
 #include "panel.h"
 #include "supplyprocess.h"
 
 #include <QDir>
 #include <QJsonObject>
 #include <QFile>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +31,8 @@ private slots:
     void fanFeedConvertsUnits();
     void outageLocksKeysBlinksLedsAndRunsTheFan();
     void voltageAppliedByKeysDuringAnOutageIsRefused();
+    void pressRefusedBehindTheVeilStaysRefused();
+    void interlocksReadCurrentValuesOnly();
     void standbySwitchesOffAndFirstReleaseOnlyWakes();
     void linkSettingsAreRefused();
 
@@ -38,6 +42,7 @@ private:
     QByteArray read(const QString &path) const { return readFile(device(path)); }
     void press(int gpio);
     void release(int gpio);
+    void tap(int gpio);
     void turnWheel(int value);
     QString led(const QString &name) const;
     int wheelWriter = -1;
@@ -76,6 +81,14 @@ void tst_PanelDevice::release(int gpio)
 {
     write(QStringLiteral("/sys/class/gpio/gpio%1/value").arg(gpio), "1\n");
     QTest::qWait(150);
+}
+
+// A soft key ignores a tap that comes right after one that changed its action.
+void tst_PanelDevice::tap(int gpio)
+{
+    Panel::paceTap();
+    press(gpio);
+    release(gpio);
 }
 
 void tst_PanelDevice::turnWheel(int value)
@@ -468,6 +481,139 @@ void tst_PanelDevice::voltageAppliedByKeysDuringAnOutageIsRefused()
     QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
     QTest::qWait(1500);
     QVERIFY(!sent(supply, "0.0.0", "Control.voltageSet"));
+}
+
+// A press refused behind the veil is refused whole: released once the link
+// is back it sends and triggers nothing, though it still counts as input
+// for the display's standby. A press of this login switches.
+void tst_PanelDevice::pressRefusedBehindTheVeilStaysRefused()
+{
+    SupplyProcess supply({ QStringLiteral("--standby"), QStringLiteral("5") });
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port, "_PANEL_", "_PANEL_");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.call("isItemCurrent", { "0.0.1", "Control.on" }).toBool(), 5000);
+    const QList<int> keys = { Channel1, softKeys[0], WheelKey };
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QSignalSpy triggers(panel.root(), SIGNAL(componentTriggered(QString, QVariant)));
+    for (int key : keys)
+        press(key);
+    QSignalSpy configurations(panel.root(), SIGNAL(configChanged()));
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!configurations.isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel.call("isItemCurrent", { "0.0.1", "Control.on" }).toBool(), 5000);
+    QCOMPARE(panel.property("currentView").toString(), QStringLiteral("Channellist"));
+    const QPointer<QObject> standby = panel.property("displayTimer").value<QObject *>();
+    QTest::qWait(1000);
+    QVERIFY(standby);
+
+    for (int key : keys)
+        release(key);
+    QTest::qWait(1500);
+    QVERIFY2(!sent(supply, "0.0.1", "Control.on"), qPrintable(supply.writes().join(", ")));
+    for (const QList<QVariant> &trigger : triggers)
+        QCOMPARE(trigger.at(1).toMap().value("action").toString(), QStringLiteral("canceled"));
+    QCOMPARE(panel.property("currentView").toString(), QStringLiteral("Channellist"));
+    QVERIFY2(!standby, "the releases did not restart the display standby");
+
+    press(Channel1);
+    release(Channel1);
+    QTRY_VERIFY_WITH_TIMEOUT(sent(supply, "0.0.1", "Control.on"), 3000);
+}
+
+// The menu's shown view and the text its alert strip shows.
+static QQuickItem *shownView(Panel &panel)
+{
+    for (QObject *child : panel.root()->children()) {
+        if (child->metaObject()->indexOfProperty("sourceComponent") >= 0)
+            return child->property("item").value<QQuickItem *>();
+    }
+    return nullptr;
+}
+
+static QString alertText(Panel &panel)
+{
+    QList<QQuickItem *> found;
+    collect(shownView(panel), QStringLiteral("alert"), found);
+    QQuickItem *message = found.isEmpty()
+            ? nullptr
+            : found.first()->findChild<QQuickItem *>(QStringLiteral("message"));
+    return message ? message->property("text").toString() : QString();
+}
+
+static QString keyCaption(Panel &panel, const QString &key)
+{
+    QList<QQuickItem *> found;
+    collect(shownView(panel), key, found);
+    QQuickItem *label = found.isEmpty()
+            ? nullptr
+            : found.first()->findChild<QQuickItem *>(QStringLiteral("label"));
+    return label ? label->property("text").toString() : QString();
+}
+
+// Polarity needs its channel off, the factory reset every channel: the "0"
+// of this login unblocks them, the same "0" kept through an outage does
+// not, and the key says why.
+void tst_PanelDevice::interlocksReadCurrentValuesOnly()
+{
+    SupplyProcess supply;
+    QVERIFY(supply.start());
+    const quint16 port = supply.port();
+    Panel panel(port, "_PANEL_", "_PANEL_");
+    QTRY_COMPARE_WITH_TIMEOUT(panel.property("currentView").toString(),
+                              QStringLiteral("Channellist"), 10000);
+    panel.call("setSelectedChannel", { "0.0.0" });
+    panel.command("openChannelSetup");
+    QTRY_COMPARE_WITH_TIMEOUT(shownView(panel)->property("shownMenu").toString(),
+                              QStringLiteral("configHardware_channelSetup"), 3000);
+    const auto off = [&](const QString &path, const QString &item) {
+        return panel.call("isItemCurrent", { path, item }).toBool()
+                && panel.call("getItemValue", { path, item }).toList().value(1).toString() == "0";
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(off("0.0.0", "Status.on") && off("0.0.0", "Control.on"), 5000);
+    QCOMPARE(shownView(panel)->property("currentItem").value<QObject *>()->property("_itemName"),
+             QVariant("Polarity"));
+    tap(softKeys[0]); // EDIT
+    QTRY_COMPARE_WITH_TIMEOUT(shownView(panel)->property("mode").toString(), QStringLiteral("edit"),
+                              2000);
+    tap(softKeys[1]); // CANCEL
+    QTRY_COMPARE_WITH_TIMEOUT(shownView(panel)->property("mode").toString(),
+                              QStringLiteral("select"), 2000);
+
+    supply.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel.property("connected").toBool(), 5000);
+    QCOMPARE(panel.call("getItemValue", { "0.0.0", "Status.on" }).toList().value(1).toString(),
+             QStringLiteral("0"));
+    QTest::qWait(1200); // the rows check their condition every second
+    tap(softKeys[0]); // EDIT
+    QTRY_COMPARE_WITH_TIMEOUT(alertText(panel),
+                              QStringLiteral("POLARITY BLOCKED: STATE OF CHANNEL 0 NOT CURRENT"),
+                              2000);
+    QCOMPARE(shownView(panel)->property("mode").toString(), QStringLiteral("select"));
+
+    panel.call("changeView", { "Menu", QVariantMap { { "modelToLoad", "configReset" } }, false });
+    turnWheel(1);
+    QTest::qWait(200);
+    turnWheel(1);
+    QTRY_COMPARE_WITH_TIMEOUT(
+            shownView(panel)->property("currentItem").value<QObject *>()->property("_itemName"),
+            QVariant("Factory reset"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(keyCaption(panel, "bb_bt1"), QStringLiteral("BLOCKED"), 2000);
+    tap(softKeys[0]);
+    QTRY_COMPARE_WITH_TIMEOUT(alertText(panel),
+                              QStringLiteral("FACTORY RESET BLOCKED: CHANNEL STATES NOT CURRENT"),
+                              2000);
+
+    QVERIFY(supply.start(port));
+    QTRY_VERIFY_WITH_TIMEOUT(panel.property("connected").toBool(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(off("0.0", "Status.on"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(keyCaption(panel, "bb_bt1"), QStringLiteral("SET / DO"), 2000);
+    QVERIFY(!sent(supply, "0.0", "Control.factoryReset"));
 }
 
 void tst_PanelDevice::standbySwitchesOffAndFirstReleaseOnlyWakes()

@@ -102,10 +102,7 @@ struct Log
         if (message.size() > longest)
             longestText = message.left(300);
         longest = std::max(longest, message.size());
-        static const QRegularExpression scriptError(
-                QStringLiteral("TypeError|ReferenceError|RangeError|SyntaxError|is not a function|"
-                               "Cannot read property|Cannot assign"));
-        if (scriptError.match(message).hasMatch() && errors.size() < 5)
+        if (Panel::isScriptError(message) && errors.size() < 5)
             errors << message.left(300);
     }
     static inline int count = 0;

@@ -339,7 +339,7 @@ TestCase {
             "SELECT": "openSubMenu",
             "EDIT": "editItem",
             "SET / DO": view.currentItem._command,
-            "BLOCKED": "",
+            "BLOCKED": "blocked",
             "": ""
         }[data.keys[0]]);
     }
@@ -350,6 +350,89 @@ TestCase {
         compare(keyTexts()[0], "SET / DO");
         cache.addItem("0.0", "Status.on", "1", "", "3");
         tryCompare(findChild(findChild(findChild(view, "buttonBar"), "bb_bt1"), "label"), "text", "BLOCKED", 1500);
+    }
+
+    // Only current values unblock an interlocked entry: a last known "0"
+    // blocks as an unreported or a "1" does, and EDIT or BLOCKED says why.
+    function test_interlocksReadCurrentValues_data() {
+        const polarity = {
+            "menu": "configHardware_channelSetup",
+            "label": "Polarity",
+            "channel": "0.0.1"
+        };
+        const allPolarity = {
+            "menu": "configHardware_channelSetup",
+            "label": "Polarity",
+            "channel": "0.0.*"
+        };
+        const reset = {
+            "menu": "configReset",
+            "label": "Factory reset",
+            "channel": "0.0.1"
+        };
+        const rows = [["channel off", polarity, "0", false, ""], ["channel off, last known", polarity, "0", true, "POLARITY BLOCKED: STATE OF CHANNEL 1 NOT CURRENT"], ["channel on", polarity, "1", false, "POLARITY BLOCKED: CHANNEL 1 IS ON"], ["channel reported empty", polarity, "", false, "POLARITY BLOCKED: CHANNEL 1 IS ON"], ["output mode, last known", {
+            "menu": "configHardware_channelSetup",
+            "label": "Output-Mode",
+            "channel": "0.0.1"
+        }, "0", true, "OUTPUT-MODE BLOCKED: STATE OF CHANNEL 1 NOT CURRENT"], ["all channels off", allPolarity, "0", false, ""], ["all channels, last known", allPolarity, "0", true, "POLARITY BLOCKED: CHANNEL STATES NOT CURRENT"], ["reset, all off", reset, "0", false, ""], ["reset, last known", reset, "0", true, "FACTORY RESET BLOCKED: CHANNEL STATES NOT CURRENT"], ["reset, a channel on", reset, "1", false, "FACTORY RESET BLOCKED: A CHANNEL IS ON"]];
+        return rows.map(function(row) {
+            return {
+                "tag": row[0],
+                "menu": row[1].menu,
+                "label": row[1].label,
+                "channel": row[1].channel,
+                "on": row[2],
+                "lastKnown": row[3],
+                "alert": row[4]
+            };
+        });
+    }
+
+    function test_interlocksReadCurrentValues(data) {
+        main.setSelectedChannel(data.channel);
+        cache.addItem("0.0", "Status.on", data.on, "", "2");
+        cache.addItem("0.0.1", "Status.on", data.on, "", "2");
+        cache.addItem("0.0.1", "Control.on", data.on, "", "2");
+        if (data.lastKnown)
+            cache.markStale();
+
+        open(data.menu);
+        const row = selectLabel(data.label);
+        const command = view.currentItem._action === "command";
+        compare(row.state, data.alert === "" ? "" : "blocked");
+        compare(keyTexts()[0], command ? (data.alert === "" ? "SET / DO" : "BLOCKED") : "EDIT");
+        // An unblocked command is not run here: the test is its key.
+        if (command && data.alert === "")
+            return ;
+
+        if (data.alert !== "")
+            ignoreWarning("Menu: " + data.alert);
+
+        press("bb_bt1");
+        compare(findChild(findChild(view, "alert"), "message").text, data.alert);
+        compare(view.mode, data.alert === "" ? "edit" : "select");
+        if (view.mode === "edit")
+            press("bb_bt2");
+
+        compare(sent("setItem"), []);
+    }
+
+    // A channel switched on during the edit blocks its APPLY, with the reason.
+    function test_interlockBlocksTheApply() {
+        open("configHardware_channelSetup");
+        const row = selectLabel("Polarity");
+        press("bb_bt1");
+        compare(view.mode, "edit");
+        turn(-1);
+        cache.addItem("0.0.1", "Status.on", "1", "", "3");
+        tryCompare(row, "state", "blocked", 1500);
+        ignoreWarning("Menu: POLARITY BLOCKED: CHANNEL 1 IS ON");
+        press("bb_bt1");
+        compare(findChild(findChild(view, "alert"), "message").text, "POLARITY BLOCKED: CHANNEL 1 IS ON");
+        compare(view.mode, "edit");
+        compare(main.getConfigValue("hardwareConfig/device@id=0-0/channel@id=1/@polarity"), "p");
+        press("bb_bt2");
+        compare(view.mode, "select");
     }
 
     function test_softKeysInEdit_data() {
@@ -594,9 +677,11 @@ TestCase {
         open("configHardware_channelSetup");
         const polarity = selectLabel("Polarity");
         compare(polarity.state, "blocked");
+        ignoreWarning("Menu: POLARITY BLOCKED: CHANNEL 1 IS ON");
         press("bb_bt1");
         compare(view.mode, "select");
         compare(main.getObjectState("wh1"), "");
+        compare(findChild(findChild(view, "alert"), "message").text, "POLARITY BLOCKED: CHANNEL 1 IS ON");
     }
 
     function test_openSubMenuSelectsChannel() {

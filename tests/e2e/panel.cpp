@@ -14,6 +14,7 @@
 void Panel::prepareApplication()
 {
     nameApplication();
+    protectSettingsFile();
     chooseRenderer();
     registerInterfaceTypes();
     loadPanelFonts();

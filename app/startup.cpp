@@ -62,8 +62,10 @@ void protectSettingsFile()
     // directory keeps others out of the copy before that.
     const QString file = QSettings().fileName();
     const QString directory = QFileInfo(file).absolutePath();
-    if (!QDir().mkpath(directory)) {
-        qWarning().noquote() << "Settings: cannot create" << directory;
+    QDir().mkpath(QFileInfo(directory).absolutePath());
+    if (::mkdir(QFile::encodeName(directory).constData(), 0700) != 0 && errno != EEXIST) {
+        qWarning().noquote() << "Settings: cannot create" << directory + ":"
+                             << std::strerror(errno);
         return;
     }
     makePrivate(directory, 0700);

@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
     qDebug() << "zandorcontrol rev. " << ZANDOR_REVISION << " started.\n";
 
     nameApplication();
+    protectSettingsFile();
     registerInterfaceTypes();
     loadPanelFonts();
 

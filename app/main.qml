@@ -412,16 +412,24 @@ Item {
         return settings[prop];
     }
 
+    // True when stored; a CA certificate file without a certificate is
+    // refused where it was entered.
     function setRemoteConfig(prop, value) {
         if (appMode !== "remote")
             return false;
 
+        if (prop === "caCertificate" && !lumaConnection.trustCaCertificate(value)) {
+            alert("certificate", "NO CA CERTIFICATE IN THAT FILE, NOT STORED", "error");
+            return false;
+        }
         settings[prop] = value;
         lumaConnection.ip = settings.ip;
         lumaConnection.port = settings.port;
         lumaConnection.user = settings.user;
         lumaConnection.password = settings.password;
+        lumaConnection.tls = settings.tls === "true";
         lumaConnection.reconnect();
+        return true;
     }
 
     function openFile(fileUrl) {
@@ -643,6 +651,15 @@ Item {
         port: main.getRemoteConfig("port")
         user: main.getRemoteConfig("user")
         password: main.getRemoteConfig("password")
+        // The device build keeps its local link.
+        tls: main.appMode === "remote" && main.getRemoteConfig("tls") === "true"
+        caCertificate: main.appMode === "remote" ? main.getRemoteConfig("caCertificate") : ""
+        onCertificateRefusalChanged: {
+            if (certificateRefusal === "")
+                main.alert("certificate", "", "");
+            else
+                main.alert("certificate", "SUPPLY CERTIFICATE NOT TRUSTED, NOT CONNECTED", "error");
+        }
         onItemChanged: cache.addItem(path, item, value, unit, time)
         onConnectionStatusChanged: {
             if (adapter === "luma")
@@ -721,6 +738,10 @@ Item {
         property string port: "8080"
         property string user: main.appMode === "remote" ? "kiwi" : "_PANEL_"
         property string password: main.appMode === "remote" ? "kiwi" : "_PANEL_"
+        // "true": wss://, checked against the system's certificates and
+        // those in the file caCertificate names.
+        property string tls: "false"
+        property string caCertificate: ""
     }
 
     Hardware {

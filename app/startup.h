@@ -5,6 +5,11 @@
 // Names the application; the settings store is kept under these names.
 void nameApplication();
 
+// The settings store holds the link's password: makes its directory and
+// file private to the user (created so, or tightened with a log line). Call
+// after nameApplication and before the interface loads.
+void protectSettingsFile();
+
 // Draws with Qt Quick's software scene graph unless QT_QUICK_BACKEND asks
 // for another; call before the first window is made.
 void chooseRenderer();

@@ -6,8 +6,12 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 
 #include <csignal>
 #include <cstdio>
@@ -34,6 +38,41 @@ bool readInt(const QCommandLineParser &parser, const QString &name, int min, int
     std::fprintf(stderr, "zandorsim: --%s must be a whole number from %d to %d\n", qPrintable(name),
                  min, max);
     return false;
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// The server's side of TLS from PEM files: the certificate (with any
+// intermediates after it) and its unencrypted private key.
+bool loadTls(const QString &certificateFile, const QString &keyFile, QSslConfiguration *tls)
+{
+    const QList<QSslCertificate> chain
+            = QSslCertificate::fromData(readFile(certificateFile), QSsl::Pem);
+    if (chain.isEmpty()) {
+        std::fprintf(stderr, "zandorsim: no PEM certificate in %s\n", qPrintable(certificateFile));
+        return false;
+    }
+    const QByteArray keyData = readFile(keyFile);
+    QSslKey key(keyData, QSsl::Rsa);
+    if (key.isNull())
+        key = QSslKey(keyData, QSsl::Ec);
+    if (key.isNull()) {
+        std::fprintf(stderr, "zandorsim: no unencrypted PEM private key (RSA or EC) in %s\n",
+                     qPrintable(keyFile));
+        return false;
+    }
+    *tls = QSslConfiguration::defaultConfiguration();
+    tls->setLocalCertificateChain(chain);
+    tls->setPrivateKey(key);
+    // Clients are not asked for certificates: they log in.
+    tls->setPeerVerifyMode(QSslSocket::VerifyNone);
+    return true;
 }
 
 } // namespace
@@ -65,6 +104,11 @@ int main(int argc, char *argv[])
             { "clamp",
               "Take a set value, limit or ramp outside its range as the nearest limit instead of "
               "refusing it, as some supplies do." },
+            { "tls-certificate",
+              "Serve wss:// with this certificate (PEM, the server's first, then any "
+              "intermediates); needs --tls-key.",
+              "file" },
+            { "tls-key", "Unencrypted private key (PEM) of --tls-certificate.", "file" },
     });
     parser.process(app);
 
@@ -91,6 +135,16 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    QSslConfiguration tls;
+    if (parser.isSet("tls-certificate") != parser.isSet("tls-key")) {
+        std::fprintf(stderr, "zandorsim: --tls-certificate and --tls-key go together\n");
+        return 2;
+    }
+    if (parser.isSet("tls-certificate")
+        && !loadTls(parser.value("tls-certificate"), parser.value("tls-key"), &tls)) {
+        return 2;
+    }
+
     FrameRecorder recorder;
     if (parser.isSet("record") && !recorder.open(parser.value("record"))) {
         std::fprintf(stderr, "zandorsim: cannot write %s\n", qPrintable(parser.value("record")));
@@ -101,7 +155,7 @@ int main(int argc, char *argv[])
     Supply supply(channels, seed, cycle, &config);
     supply.setClampToRange(parser.isSet("clamp"));
     UsbStick usb(&supply);
-    Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr);
+    Server server(&supply, &usb, parser.isSet("record") ? &recorder : nullptr, tls);
     server.setGarbageInterval(garbage);
     server.setSwitchDelay(switchDelay);
     if (!server.listen(host, quint16(port))) {
@@ -119,8 +173,8 @@ int main(int argc, char *argv[])
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
 
-    std::printf("zandorsim listening on %s:%u\n", qPrintable(host.toString()),
-                unsigned(server.port()));
+    std::printf("zandorsim listening on %s:%u%s\n", qPrintable(host.toString()),
+                unsigned(server.port()), tls.isNull() ? "" : " (TLS)");
     std::fflush(stdout);
     return app.exec();
 }

@@ -51,13 +51,17 @@ QString quoted(const QString &text)
 
 } // namespace
 
-Server::Server(Supply *supply, UsbStick *usb, FrameRecorder *recorder, QObject *parent)
+Server::Server(Supply *supply, UsbStick *usb, FrameRecorder *recorder, const QSslConfiguration &tls,
+               QObject *parent)
     : QObject(parent),
       m_supply(supply),
       m_usb(usb),
       m_recorder(recorder),
-      m_server(QStringLiteral("zandorsim"), QWebSocketServer::NonSecureMode)
+      m_server(QStringLiteral("zandorsim"),
+               tls.isNull() ? QWebSocketServer::NonSecureMode : QWebSocketServer::SecureMode)
 {
+    if (!tls.isNull())
+        m_server.setSslConfiguration(tls);
     connect(&m_server, &QWebSocketServer::newConnection, this, &Server::accept);
     m_pushTimer.setInterval(m_supply->cycleTime());
     connect(&m_pushTimer, &QTimer::timeout, this, &Server::push);

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QObject>
+#include <QSslConfiguration>
 #include <QTimer>
 #include <QWebSocketServer>
 
@@ -23,7 +24,9 @@ class Server : public QObject
 {
     Q_OBJECT
 public:
-    Server(Supply *supply, UsbStick *usb, FrameRecorder *recorder, QObject *parent = nullptr);
+    // A non-null tls (certificate and key) serves wss:// instead of ws://.
+    Server(Supply *supply, UsbStick *usb, FrameRecorder *recorder,
+           const QSslConfiguration &tls = QSslConfiguration(), QObject *parent = nullptr);
     ~Server() override;
 
     bool listen(const QHostAddress &address, quint16 port);

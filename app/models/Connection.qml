@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtWebSockets 1.1
+import cppComponents.tlstrust 1.0
 
 // The link to the supply's control service: login, command queue, event
 // parsing and recovery by retry and watchdog.
@@ -10,6 +11,15 @@ Item {
     property string port: "8080"
     property string user: "_PANEL_"
     property string password: "_PANEL_"
+    // wss:// instead of ws://, trusting the system's certificates and the
+    // CA certificate file named here.
+    property bool tls: false
+    property string caCertificate: ""
+    // Why the supply's certificate was refused; "" once one is accepted.
+    property string certificateRefusal: ""
+    // The socket keeps the trust in force when it first opened: a new
+    // trust takes a new socket.
+    property WebSocket socket: null
     property real retry: 1
     property bool debug: false
     property bool connected: false
@@ -114,7 +124,10 @@ Item {
 
     function openSocket() {
         handshakeTimeout.restart();
-        const url = "ws://" + ip + ":" + port;
+        if (socket === null)
+            socket = socketType.createObject(connection);
+
+        const url = (tls ? "wss://" : "ws://") + ip + ":" + port;
         if (socket.status === WebSocket.Connecting) {
             // Closing an attempt that is still connecting writes a close
             // frame to an unconnected socket; a new address replaces the
@@ -131,6 +144,33 @@ Item {
 
     function reconnect() {
         openSocket();
+    }
+
+    // False, with nothing changed, for a file without a certificate. The
+    // socket is dropped and counts as closed: the next one logs in afresh.
+    function trustCaCertificate(file) {
+        if (!tlsTrust.trustCaCertificate(file))
+            return false;
+
+        caCertificate = file;
+        certificateRefusal = "";
+        if (socket === null)
+            return true;
+
+        const old = socket;
+        socket = null;
+        old.active = false;
+        old.destroy();
+        changeComState("closed");
+        retryConnect.start();
+        return true;
+    }
+
+    function refuseCertificate(reason) {
+        if (reason !== certificateRefusal)
+            console.warn("Connection: refused the certificate of " + ip + ":" + port + ": " + reason);
+
+        certificateRefusal = reason;
     }
 
     function appendQueue(command, line, address, channel, item, value, unit) {
@@ -465,7 +505,15 @@ Item {
             main.stateUpdated("usbAuxStatus");
     }
 
-    Component.onCompleted: changeComState("connecting")
+    onTlsChanged: certificateRefusal = ""
+    Component.onCompleted: {
+        tlsTrust.trustCaCertificate(caCertificate);
+        changeComState("connecting");
+    }
+
+    TlsTrust {
+        id: tlsTrust
+    }
 
     Timer {
         id: retryConnect
@@ -502,42 +550,58 @@ Item {
         onTriggered: connection.changeComState("connecting")
     }
 
-    WebSocket {
-        id: socket
+    Component {
+        id: socketType
 
-        onTextMessageReceived: {
-            if (connection.debug)
-                console.log(connection.clip(message));
+        WebSocket {
+            id: webSocket
 
-            connection.handleMessage(message);
-        }
-        onStatusChanged: {
-            switch (status) {
-            case WebSocket.Open:
-                handshakeTimeout.stop();
+            onTextMessageReceived: {
+                // A replaced socket is no longer the link's.
+                if (webSocket !== connection.socket)
+                    return ;
+
                 if (connection.debug)
-                    console.log("LUMAclient WebSocket OPEN");
+                    console.log(connection.clip(message));
 
-                if (connection.ticket === "") {
-                    connection.changeComState("login");
-                    retryConnect.stop();
+                connection.handleMessage(message);
+            }
+            onStatusChanged: {
+                if (webSocket !== connection.socket)
+                    return ;
+
+                switch (status) {
+                case WebSocket.Open:
+                    handshakeTimeout.stop();
+                    connection.certificateRefusal = "";
+                    if (connection.debug)
+                        console.log("LUMAclient WebSocket OPEN");
+
+                    if (connection.ticket === "") {
+                        connection.changeComState("login");
+                        retryConnect.stop();
+                    }
+                    break;
+                case WebSocket.Error:
+                    console.log("LUMAclient WebSocket error:", errorString);
+                    if (connection.tls && tlsTrust.isCertificateFailure(errorString))
+                        connection.refuseCertificate(errorString);
+
+                    connection.changeComState("error");
+                    retryConnect.start();
+                    break;
+                case WebSocket.Closed:
+                    console.log("LUMAclient WebSocket closed");
+                    connection.changeComState("closed");
+                    if (connection.debug)
+                        console.debug("LUMAclient attempting to reconnect...");
+
+                    retryConnect.start();
+                    break;
                 }
-                break;
-            case WebSocket.Error:
-                console.log("LUMAclient WebSocket error:", errorString);
-                connection.changeComState("error");
-                retryConnect.start();
-                break;
-            case WebSocket.Closed:
-                console.log("LUMAclient WebSocket closed");
-                connection.changeComState("closed");
-                if (connection.debug)
-                    console.debug("LUMAclient attempting to reconnect...");
-
-                retryConnect.start();
-                break;
             }
         }
+
     }
 
 }

@@ -355,6 +355,11 @@ QtObject {
         configRemote.append(remoteText("Remote port", "remoteCfgItemPort", "port", "8080", "Enter websocket port, defaults to 8080"));
         configRemote.append(remoteText("User", "remoteCfgItemUser", "user", "kiwi", "Enter remote user name, default: admin"));
         configRemote.append(remoteText("Password", "remoteCfgItemPassword", "password", "kiwi", "Enter remote password, default: marigold"));
+        const encryption = remoteText("Encryption", "remoteCfgItemTls", "tls", "false", "TLS needs a supply that serves wss://");
+        encryption._inputType = "select";
+        encryption._selectOptions = choices(["false", "true"], ["none (ws://)", "TLS (wss://)"]);
+        configRemote.append(encryption);
+        configRemote.append(remoteText("CA certificate", "remoteCfgItemCaCertificate", "caCertificate", "", "PEM file of a CA to trust besides the system's"));
         channelSetup_voltageMenu.append({
             "_itemName": "Voltage Set",
             "_action": "edit",

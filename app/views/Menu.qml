@@ -403,7 +403,7 @@ Item {
             sent = writeDeviceItem(row.cID, row.itemID, row.itemValue, row.itemUnit, row.allChannels ? row.channelPaths() : [row.cID]);
             break;
         case "remoteConfig":
-            main.setRemoteConfig(row.itemID, row.itemValue);
+            sent = main.setRemoteConfig(row.itemID, row.itemValue);
             break;
         }
         if (!sent) {

@@ -258,6 +258,8 @@ private slots:
     void usbStick();
     void malformedFrames_data();
     void malformedFrames();
+    void tlsOptionsRefused_data();
+    void tlsOptionsRefused();
 };
 
 void tst_Simulator::login_data()
@@ -1536,6 +1538,58 @@ void tst_Simulator::malformedFrames()
             [&] { return client.latest("", "Setup.cycleTime", from) == cycleTime; }));
     QCOMPARE(sim.supply.items().value("0.0.0", "Control.voltageSet"), voltageSet);
     QCOMPARE(sim.supply.items().value("0.0.0", "Control.on"), QString("0"));
+}
+
+void tst_Simulator::tlsOptionsRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    // %1: a real certificate, %2: its key, %3: a file of neither.
+    QTest::newRow("certificate alone") << QStringList { "--tls-certificate", "%1" }
+                                       << "--tls-certificate and --tls-key go together";
+    QTest::newRow("key alone") << QStringList { "--tls-key", "%2" }
+                               << "--tls-certificate and --tls-key go together";
+    QTest::newRow("no certificate in the file")
+            << QStringList { "--tls-certificate", "%3", "--tls-key", "%2" }
+            << "no PEM certificate in %3";
+    QTest::newRow("certificate for the key")
+            << QStringList { "--tls-certificate", "%1", "--tls-key", "%1" }
+            << "no unencrypted PEM private key (RSA or EC) in %1";
+}
+
+// A supply that cannot serve what it was asked to does not start.
+void tst_Simulator::tlsOptionsRefused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    QProcess openssl;
+    openssl.setWorkingDirectory(dir.path());
+    openssl.start("openssl",
+                  { "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                    "-nodes", "-keyout", "key.pem", "-out", "cert.pem", "-days", "1", "-subj",
+                    "/CN=127.0.0.1" });
+    QVERIFY(openssl.waitForFinished(30000));
+    QCOMPARE(openssl.exitCode(), 0);
+    QFile neither(dir.filePath("neither.pem"));
+    QVERIFY(neither.open(QIODevice::WriteOnly));
+    neither.write("not a certificate\n");
+    neither.close();
+    const auto put = [&dir](QString text) {
+        return text.replace("%1", dir.filePath("cert.pem"))
+                .replace("%2", dir.filePath("key.pem"))
+                .replace("%3", dir.filePath("neither.pem"));
+    };
+    for (QString &argument : arguments)
+        argument = put(argument);
+
+    QProcess process;
+    process.start(ZANDORSIM, QStringList { "--port", "0" } + arguments);
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).trimmed(),
+             "zandorsim: " + put(message));
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(tst_Simulator)

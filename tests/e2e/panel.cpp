@@ -38,6 +38,7 @@ void Panel::prepareApplication()
     if (!testLog)
         testLog = qInstallMessageHandler(failOnScriptError);
     nameApplication();
+    protectSettingsFile();
     chooseRenderer();
     registerInterfaceTypes();
     loadPanelFonts();

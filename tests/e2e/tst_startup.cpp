@@ -5,10 +5,13 @@
 #include "x11window.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class tst_Startup : public QObject
 {
@@ -17,6 +20,8 @@ class tst_Startup : public QObject
 private slots:
     void startsShowsFixedWindowAndQuits();
     void channelChartDrawsThroughOsciSeries();
+    void settingsFileIsPrivate_data();
+    void settingsFileIsPrivate();
 };
 
 static QString sourceRevision()
@@ -121,6 +126,72 @@ void tst_Startup::channelChartDrawsThroughOsciSeries()
     QVERIFY2(scriptErrors(log).isEmpty(), qPrintable(scriptErrors(log)));
     QVERIFY(!list.isNull() && !channel.isNull());
     QVERIFY2(list != channel, "the channel's screen did not open");
+}
+
+static int mode(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777)
+                                                                     : -1;
+}
+
+static QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_Startup::settingsFileIsPrivate_data()
+{
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("fresh start") << false;
+    QTest::newRow("file open to others") << true;
+}
+
+// The settings file holds the supply's password.
+void tst_Startup::settingsFileIsPrivate()
+{
+    QFETCH(bool, existing);
+    const QString file
+            = QSettings(QStringLiteral("Korvat"), QStringLiteral("Zandorcontrol")).fileName();
+    const QString directory = QFileInfo(file).absolutePath();
+    QVERIFY(QDir(directory).removeRecursively());
+    const quint16 port = SupplyProcess::freePort();
+    if (existing) {
+        Panel::pointSettingsAt(port);
+        QVERIFY(QFile::setPermissions(
+                file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(directory,
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                              | QFile::ReadGroup | QFile::ExeGroup
+                                              | QFile::ReadOther | QFile::ExeOther));
+        QCOMPARE(mode(file), 0644);
+    }
+
+    QProcess program;
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(QStringLiteral(ZANDORCONTROL), QStringList());
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    X11Window window;
+    QTRY_VERIFY_WITH_TIMEOUT(window.find("Zandor control"), 20000);
+    // The store writes the keys it did not find: the file was made again.
+    QTRY_VERIFY_WITH_TIMEOUT(contents(file).contains("tls=false"), 10000);
+    QCOMPARE(mode(file), 0600);
+    QCOMPARE(mode(directory), 0700);
+    window.requestClose();
+    QVERIFY(program.waitForFinished(10000));
+
+    const QString log = QString::fromLocal8Bit(program.readAll());
+    const QStringList tightened = {
+        "Settings: " + directory + " was open to other users (mode 0755), now 0700",
+        "Settings: " + file + " was open to other users (mode 0644), now 0600",
+    };
+    for (const QString &line : tightened)
+        QVERIFY2(log.contains(line) == existing, qPrintable(log));
+    QVERIFY2(existing || !log.contains("Settings:"), qPrintable(log));
+    if (existing)
+        QVERIFY(contents(file).contains("port=" + QByteArray::number(port)));
+    QCOMPARE(mode(file), 0600);
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)

@@ -191,6 +191,10 @@ void tst_Menus::screens_data()
     QTest::newRow("configuration name in edit")
             << "configReset" << 3 << true << "zandor-menu-save-edit.png";
     QTest::newRow("remote set-up") << "configRemote" << 1 << false << "zandor-menu-remote.png";
+    QTest::newRow("remote encryption in edit")
+            << "configRemote" << 4 << true << "zandor-menu-remote-tls-edit.png";
+    QTest::newRow("remote CA certificate")
+            << "configRemote" << 5 << false << "zandor-menu-remote-ca.png";
     QTest::newRow("device info") << "configInfo" << 0 << false << "zandor-menu-info.png";
 }
 

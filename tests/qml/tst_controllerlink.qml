@@ -323,9 +323,8 @@ TestCase {
     // offline one.
     function test_writeTheLinkDoesNotTakeIsRefused() {
         online();
-        const socket = Children.find(link, "sendTextMessage");
-        verify(socket !== null);
-        socket.active = false;
+        verify(link.socket !== null);
+        link.socket.active = false;
         link.comState = "connected";
         ignoreWarning(/Commands: VOLTAGE SET OF CHANNEL 0 not sent: the link did not take it/);
         verify(!main.setItemValue("0.0.0", "Control.voltageSet", "1500", "V"));

@@ -148,7 +148,7 @@ TestCase {
         main.connected = false;
         open("configHardware");
         compare(findChild(view, "title").text, "Remote Setup Menu");
-        compare(labels(), ["Remote host", "Remote port", "User", "Password"]);
+        compare(labels(), ["Remote host", "Remote port", "User", "Password", "Encryption", "CA certificate"]);
         const alert = findChild(view, "alert");
         compare(findChild(alert, "message").text, "Not connected. Please enter the IP settings of the device.");
         compare(alert.state, "warning");
@@ -632,6 +632,38 @@ TestCase {
         compare(save.itemValue, data.saved);
         compare(listArea.y, 25);
         compare(view.mode, "select");
+    }
+
+    // The choice reaches the link; the supply itself is the test's.
+    function test_encryptionChoiceIsStored() {
+        open("configRemote");
+        const encryption = selectLabel("Encryption");
+        compare(encryption.itemValueLabel, "none (ws://)");
+        press("bb_bt1");
+        turn(1);
+        compare(encryption.itemValueLabel, "TLS (wss://)");
+        press("bb_bt1");
+        compare(view.mode, "select");
+        compare(main.getRemoteConfig("tls"), "true");
+        verify(link.tls);
+        verify(main.setRemoteConfig("tls", "false"));
+        verify(!link.tls);
+    }
+
+    // Refused where it was entered: the edit stays open, nothing is stored.
+    function test_caFileWithoutCertificateStaysInEdit() {
+        open("configRemote");
+        const ca = selectLabel("CA certificate");
+        press("bb_bt1");
+        for (const character of "nofile") key(character)
+        ignoreWarning(/^TlsTrust: cannot read the CA certificate nofile: No such file or directory$/);
+        key("return");
+        compare(view.mode, "edit");
+        compare(main.getRemoteConfig("caCertificate"), "");
+        compare(findChild(findChild(view, "alert"), "message").text, "NO CA CERTIFICATE IN THAT FILE, NOT STORED");
+        key("cancel");
+        compare(view.mode, "select");
+        compare(ca.itemValue, "");
     }
 
     function test_textEditCancelPutsListBack() {

@@ -199,7 +199,7 @@ TestCase {
             "parentMenu": "configMain",
             "title": "Remote Setup Menu",
             "path": "Menu / Remote connection",
-            "labels": ["Remote host", "Remote port", "User", "Password"]
+            "labels": ["Remote host", "Remote port", "User", "Password", "Encryption", "CA certificate"]
         }, {
             "tag": "channelSetup_voltageMenu",
             "parentMenu": "",
@@ -720,6 +720,41 @@ TestCase {
                 "_inputType": "text",
                 "_default": "kiwi",
                 "_description": "Enter remote password, default: marigold"
+            }
+        }, {
+            "tag": "remote encryption, plain by default",
+            "menu": "configRemote",
+            "label": "Encryption",
+            "roles": {
+                "_itemName": "Encryption",
+                "_action": "edit",
+                "_cID": "remoteCfgItemTls",
+                "_dataSource": "remoteConfig",
+                "_itemID": "tls",
+                "_inputType": "select",
+                "_default": "false",
+                "_selectOptions": [{
+                    "value": "false",
+                    "label": "none (ws://)"
+                }, {
+                    "value": "true",
+                    "label": "TLS (wss://)"
+                }],
+                "_description": "TLS needs a supply that serves wss://"
+            }
+        }, {
+            "tag": "remote CA certificate, no default",
+            "menu": "configRemote",
+            "label": "CA certificate",
+            "roles": {
+                "_itemName": "CA certificate",
+                "_action": "edit",
+                "_cID": "remoteCfgItemCaCertificate",
+                "_dataSource": "remoteConfig",
+                "_itemID": "caCertificate",
+                "_inputType": "text",
+                "_default": "",
+                "_description": "PEM file of a CA to trust besides the system's"
             }
         }, {
             "tag": "voltage set keeps its sign, no default",

@@ -26,7 +26,7 @@ Item {
     property string editFlash: ""
     // The current entry's help text, and the limits of the value in edit.
     property string description: ""
-    readonly property string editLimits: itemInEdit && itemInEdit.entry._inputType === "numeric" ? MenuValues.limitsText(itemInEdit.min, itemInEdit.max, itemInEdit.itemUnit) : ""
+    readonly property string editLimits: itemInEdit && itemInEdit.entry && itemInEdit.entry._inputType === "numeric" ? MenuValues.limitsText(itemInEdit.min, itemInEdit.max, itemInEdit.itemUnit) : ""
 
     function initView() {
         buttonBar.resetStates();

@@ -640,7 +640,8 @@ TestCase {
         const encryption = selectLabel("Encryption");
         compare(encryption.itemValueLabel, "none (ws://)");
         press("bb_bt1");
-        turn(1);
+        // A turn down goes to the next choice in the list.
+        turn(-1);
         compare(encryption.itemValueLabel, "TLS (wss://)");
         press("bb_bt1");
         compare(view.mode, "select");

@@ -595,6 +595,7 @@ TestCase {
             "roles": {
                 "_itemName": "Save configuration",
                 "_action": "edit",
+                "_cID": "cfgItemSaveConfig",
                 "_itemID": "configName",
                 "_inputType": "text",
                 "_default": "LUMAconfig.xml",

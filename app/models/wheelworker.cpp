@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 #include <fcntl.h>
 #include <linux/input.h>
@@ -24,13 +25,16 @@ constexpr int fastLevel = 96;
 constexpr int eventsPerRead = 64;
 
 // Microseconds between two events, at most one second; a clock that went
-// back counts as a pause.
+// back counts as a pause. The seconds are subtracted in the width of the
+// kernel's field: on 32-bit ARM it is 32 bits, which a signed time_t reads
+// as jumping back by 2^32 s in January 2038.
 qint64 interval(const input_event &previous, const input_event &event)
 {
-    const qint64 seconds = qint64(event.input_event_sec) - qint64(previous.input_event_sec);
-    if (seconds < 0 || seconds > 1)
+    using Seconds = std::make_unsigned_t<decltype(event.input_event_sec)>;
+    const Seconds seconds = Seconds(event.input_event_sec) - Seconds(previous.input_event_sec);
+    if (seconds > 1)
         return slowInterval;
-    const qint64 micros = seconds * 1000000 + qint64(event.input_event_usec)
+    const qint64 micros = qint64(seconds) * 1000000 + qint64(event.input_event_usec)
             - qint64(previous.input_event_usec);
     return micros < 0 ? slowInterval : std::min(micros, slowInterval);
 }

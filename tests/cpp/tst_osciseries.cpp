@@ -24,6 +24,8 @@ private slots:
     void replaceBreaksAtNaN_data();
     void replaceBreaksAtNaN();
     void replaceRefusesUnequalLists();
+    void replaceKeepsEveryMillisecond_data();
+    void replaceKeepsEveryMillisecond();
     void setsBothEndsInOneStep_data();
     void setsBothEndsInOneStep();
     void ignoresAMissingAxis();
@@ -169,6 +171,56 @@ void tst_OsciSeries::replaceRefusesUnequalLists()
     QCOMPARE(line.count(), 1);
     QTest::ignoreMessage(QtWarningMsg, "OsciSeries: no line or scatter series to update");
     QCOMPARE(feeder.replace({ QVariant::fromValue<QObject *>(nullptr) }, { 1 }, { 1 }), 0);
+}
+
+void tst_OsciSeries::replaceKeepsEveryMillisecond_data()
+{
+    QTest::addColumn<qint64>("startMs");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("gapAt");
+    QTest::addColumn<QVector<int>>("counts");
+
+    // The script hands over times as milliseconds since the epoch, which
+    // left 32 bits behind in 1970 and need a double's 53 bits (a float as
+    // qreal would merge neighbouring samples). Four buffers of 500 samples,
+    // with a gap of 100 where the link was down.
+    QTest::newRow("today, 500 samples")
+            << qint64(1765400000123) << 500 << -1 << QVector<int>({ 500, 0 });
+    QTest::newRow("across 2^31 ms")
+            << (qint64(1) << 31) - 250 << 500 << -1 << QVector<int>({ 500, 0 });
+    QTest::newRow("across 2^32 ms, a gap")
+            << (qint64(1) << 32) - 250 << 500 << 200 << QVector<int>({ 200, 200 });
+    QTest::newRow("four buffers, a gap")
+            << qint64(1765400000123) << 2000 << 1000 << QVector<int>({ 1000, 900 });
+}
+
+void tst_OsciSeries::replaceKeepsEveryMillisecond()
+{
+    QFETCH(qint64, startMs);
+    QFETCH(int, points);
+    QFETCH(int, gapAt);
+    QFETCH(QVector<int>, counts);
+
+    QVector<qreal> xs;
+    QVector<qreal> ys;
+    for (int i = 0; i < points; ++i) {
+        xs.append(qreal(startMs + i));
+        ys.append(i >= gapAt && gapAt >= 0 && i < gapAt + 100 ? qQNaN() : qreal(i % 7));
+    }
+    OsciSeries feeder(nullptr);
+    QLineSeries lines[2];
+    const QVariantList pool = { QVariant::fromValue<QObject *>(&lines[0]),
+                                QVariant::fromValue<QObject *>(&lines[1]) };
+    QCOMPARE(feeder.replace(pool, xs, ys), counts.at(1) ? 2 : 1);
+    qint64 expected = startMs;
+    for (int k = 0; k < 2; ++k) {
+        QCOMPARE(lines[k].count(), counts.at(k));
+        if (k == 1)
+            expected += 100;
+        // Exactly: QCOMPARE on doubles would let a millisecond pass at this size.
+        for (const QPointF &point : lines[k].pointsVector())
+            QCOMPARE(qint64(point.x()), expected++);
+    }
 }
 
 void tst_OsciSeries::setsBothEndsInOneStep_data()

@@ -26,6 +26,8 @@ private Q_SLOTS:
     void cleanup();
     void acceleration_data();
     void acceleration();
+    void clockTimes_data();
+    void clockTimes();
     void truncatedRecordIgnored();
     void recordSplitAcrossWrites();
     void missingDeviceEndsThread();
@@ -43,15 +45,27 @@ private:
     Steps m_steps;
 };
 
+// An event as the kernel writes it, built byte by byte and not through the
+// struct the worker reads: seconds and microseconds in the kernel's long (4
+// bytes on 32-bit ARM, a 16-byte record; 8 on 64-bit machines, 24 bytes),
+// then type, code and value, little-endian. Seconds past the field's width
+// are cut as the kernel cuts them.
+constexpr int longBytes = QT_POINTER_SIZE;
+constexpr int recordBytes = 2 * longBytes + 8;
+
 static QByteArray record(qint64 timeUs, quint16 type, qint32 value)
 {
-    input_event event = {};
-    event.input_event_sec = timeUs / 1000000;
-    event.input_event_usec = timeUs % 1000000;
-    event.type = type;
-    event.code = type == EV_REL ? REL_WHEEL : 0;
-    event.value = value;
-    return QByteArray(reinterpret_cast<const char *>(&event), sizeof(event));
+    QByteArray bytes;
+    const auto put = [&bytes](quint64 field, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes.append(char(field >> (8 * i)));
+    };
+    put(quint64(timeUs / 1000000), longBytes);
+    put(quint64(timeUs % 1000000), longBytes);
+    put(type, 2);
+    put(type == EV_REL ? REL_WHEEL : 0, 2);
+    put(quint32(value), 4);
+    return bytes;
 }
 
 // Each detent as a real device reports it: the relative event, then a sync.
@@ -175,12 +189,36 @@ void tst_WheelWorker::acceleration()
     QCOMPARE(m_steps, expected);
 }
 
+void tst_WheelWorker::clockTimes_data()
+{
+    QTest::addColumn<qint64>("startUs");
+
+    // Today's seconds in microseconds need more than 32 bits; on 32-bit ARM
+    // the kernel's seconds field is 32 bits wide, which a signed time_t reads
+    // as negative from the 2^31st second on (January 2038).
+    QTest::newRow("today") << qint64(1765400000) * 1000000;
+    QTest::newRow("across the 2^31st second") << (qint64(1) << 31) * 1000000 - 1250000;
+    QTest::newRow("after the 2^31st second") << ((qint64(1) << 31) + 86400) * 1000000;
+}
+
+void tst_WheelWorker::clockTimes()
+{
+    QFETCH(qint64, startUs);
+
+    // Fast detents over several seconds: one step each up to the 24th.
+    startWorker();
+    openWriter();
+    write(records(Detents { { 0, 1 } } + run(30, 100000), startUs));
+    closeWriterAndJoin();
+    QCOMPARE(m_steps, Steps { -1 } + repeat(24, -1) + repeat(6, -10));
+}
+
 void tst_WheelWorker::truncatedRecordIgnored()
 {
     startWorker();
     openWriter();
     const QByteArray bytes = records({ { 0, 2 }, { 1000000, 5 } });
-    write(bytes.left(bytes.size() - int(sizeof(input_event)) - 10));
+    write(bytes.left(bytes.size() - recordBytes - 10));
     closeWriterAndJoin();
     QCOMPARE(m_steps, Steps { -2 });
 }
